@@ -1,0 +1,394 @@
+#include "settings/documentdata.h"
+
+#include "service/service.h"
+#include "service/settingsfile.h"
+#include "settings/logging.h"
+#include "settings/programsetup.h"
+#include "settings/radiogroup.h"
+#include "ui/dialogs.h"
+#include "ui/keys.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+TfmDocumentdata* fmDocumentdata = nullptr;
+
+namespace {
+
+QLabel* label(const QString& objectName, const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(objectName);
+    return l;
+}
+
+QLineEdit* edit(const QString& objectName, QWidget* parent, int widthInChars = 0) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(objectName);
+    if (widthInChars > 0)
+        e->setFixedWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('0')) * widthInChars + 16);
+    return e;
+}
+
+QCheckBox* checkBox(const QString& objectName, const QString& text, QWidget* parent,
+                    const QString& hint = QString()) {
+    auto* c = new QCheckBox(text, parent);
+    c->setObjectName(objectName);
+    c->setToolTip(hint);
+    return c;
+}
+
+QGroupBox* panel(const QString& objectName, const QString& heading, QWidget* parent) {
+    auto* p = new QGroupBox(heading, parent);
+    p->setObjectName(objectName);
+    return p;
+}
+
+// Numeric masks such as "99;0; ": up to `digits` digits, blanks allowed (an emptied box is
+// replaced when the window closes).
+void allowDigits(QLineEdit* e, int digits) {
+    e->setMaxLength(digits);
+    e->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(digits)), e));
+}
+
+QHBoxLayout* row(std::initializer_list<QWidget*> widgets) {
+    auto* h = new QHBoxLayout;
+    for (QWidget* w : widgets)
+        h->addWidget(w);
+    h->addStretch(1);
+    return h;
+}
+
+} // namespace
+
+TfmDocumentdata::TfmDocumentdata(QWidget* owner)
+    : ui::Form(owner, QStringLiteral("TfmDocumentdata"), QStringLiteral("Program setup"),
+               kHelpContext) {
+    fmDocumentdata = this;
+    addBackCommand(QStringLiteral("mnBack"), QStringLiteral("Back"));
+    addHelpCommand(QStringLiteral("mnHelp"), QStringLiteral("Help"));
+    buildControls();
+    FormCreate();
+}
+
+TfmDocumentdata::~TfmDocumentdata() {
+    if (fmDocumentdata == this)
+        fmDocumentdata = nullptr;
+}
+
+void TfmDocumentdata::buildControls() {
+    QWidget* b = body();
+
+    // Invoices
+    pnlInvoice = panel(QStringLiteral("pnlInvoice"), QStringLiteral("Invoices"), b);
+    rgInvNo = new RadioGroup(QStringLiteral("rgInvNo"), QStringLiteral("Invoice numbers"),
+                             {QStringLiteral("Manual"),
+                              QStringLiteral("Automatic (date + serial number)"),
+                              QStringLiteral("Automatic (only serial number)")},
+                             pnlInvoice);
+    lbNextInvNo =
+        label(QStringLiteral("lbNextInvNo"), QStringLiteral("Next invoice number:"), pnlInvoice);
+    edNextInvNo = edit(QStringLiteral("edNextInvNo"), pnlInvoice, 10);
+    edNextInvNo->setFocusPolicy(Qt::ClickFocus);
+    cbDisc = checkBox(QStringLiteral("cbDisc"), QStringLiteral("Discount"), pnlInvoice,
+                      QStringLiteral("Suggest discount when invoicing"));
+    cbVAT = checkBox(QStringLiteral("cbVAT"), QString(), pnlInvoice);
+    cbPrices = checkBox(QStringLiteral("cbPrices"), QString(), pnlInvoice,
+                        QStringLiteral("The price of an article incudes tax."));
+    cbRound = checkBox(QStringLiteral("cbRound"), QStringLiteral("Rounding of total on invoice"),
+                       pnlInvoice);
+    cbPdf = checkBox(QStringLiteral("cbPdf"), QStringLiteral("pdf prints"), pnlInvoice,
+                     QStringLiteral("Suggest pdf prints when printing invoices and reminders"));
+    lbTerms = label(QStringLiteral("lbTerms"), QStringLiteral("Terms:"), pnlInvoice);
+    edTerms = edit(QStringLiteral("edTerms"), pnlInvoice, 3);
+    allowDigits(edTerms, 2);
+    lbBetdagar = label(QStringLiteral("lbBetdagar"), QStringLiteral("(days)"), pnlInvoice);
+    Label21 = label(QStringLiteral("Label21"), QStringLiteral("Invoice copies:"), pnlInvoice);
+    edCopies = edit(QStringLiteral("edCopies"), pnlInvoice, 3);
+    const QString copiesHint = QStringLiteral("If you want more than one copy of the invoice");
+    Label21->setToolTip(copiesHint);
+    edCopies->setToolTip(copiesHint);
+
+    auto* invoiceLayout = new QGridLayout(pnlInvoice);
+    invoiceLayout->addWidget(rgInvNo, 0, 0, 1, 3);
+    invoiceLayout->addWidget(lbNextInvNo, 1, 0);
+    invoiceLayout->addLayout(row({edNextInvNo}), 1, 1, 1, 2);
+    invoiceLayout->addWidget(cbDisc, 2, 0, 1, 3);
+    invoiceLayout->addWidget(cbVAT, 3, 0, 1, 3);
+    invoiceLayout->addWidget(cbPrices, 4, 0, 1, 3);
+    invoiceLayout->addWidget(cbRound, 5, 0, 1, 3);
+    invoiceLayout->addWidget(cbPdf, 6, 0, 1, 3);
+    invoiceLayout->addWidget(lbTerms, 7, 0);
+    invoiceLayout->addLayout(row({edTerms, lbBetdagar}), 7, 1, 1, 2);
+    invoiceLayout->addWidget(Label21, 8, 0);
+    invoiceLayout->addLayout(row({edCopies}), 8, 1, 1, 2);
+    invoiceLayout->setColumnStretch(2, 1);
+    invoiceLayout->setRowStretch(9, 1);
+
+    // Customers
+    pnlCustomer = panel(QStringLiteral("pnlCustomer"), QStringLiteral("Customers"), b);
+    cbAutoCustNo = checkBox(QStringLiteral("cbAutoCustNo"),
+                            QStringLiteral("Automatic customer numbers"), pnlCustomer);
+    lbNextCustNo =
+        label(QStringLiteral("lbNextCustNo"), QStringLiteral("Next customer number:"), pnlCustomer);
+    edNextCustNo = edit(QStringLiteral("edNextCustNo"), pnlCustomer, 6);
+    allowDigits(edNextCustNo, 5);
+    auto* customerLayout = new QGridLayout(pnlCustomer);
+    customerLayout->addWidget(cbAutoCustNo, 0, 0, 1, 2);
+    customerLayout->addWidget(lbNextCustNo, 1, 0);
+    customerLayout->addLayout(row({edNextCustNo}), 1, 1);
+    customerLayout->setColumnStretch(1, 1);
+
+    // Reminding
+    pnlReminder = panel(QStringLiteral("pnlReminder"), QStringLiteral("Reminding"), b);
+    auto* reminderLayout = new QGridLayout(pnlReminder);
+    const std::array<QString, 3> reminderCaptions{QStringLiteral("First reminder after:"),
+                                                  QStringLiteral("Second reminder after:"),
+                                                  QStringLiteral("Third reminder after:")};
+    for (int i = 0; i < 3; ++i) {
+        const QString n = QString::number(i + 1);
+        auto* caption =
+            label(QStringLiteral("lbRemind%1Days").arg(n), reminderCaptions[i], pnlReminder);
+        edRemindDays[i] = edit(QStringLiteral("edRemind%1Days").arg(n), pnlReminder, 4);
+        auto* unit = label(QStringLiteral("lbRemind%1DaysUnit").arg(n), QStringLiteral("(days)"),
+                           pnlReminder);
+        auto* textCaption =
+            label(QStringLiteral("lbRemind%1Text").arg(n), QStringLiteral("Text:"), pnlReminder);
+        textCaption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        mRemindText[i] = new QPlainTextEdit(pnlReminder);
+        mRemindText[i]->setObjectName(QStringLiteral("mRemind%1Text").arg(n));
+        mRemindText[i]->setTabChangesFocus(true);
+        mRemindText[i]->setMinimumHeight(mRemindText[i]->fontMetrics().lineSpacing() * 4 + 12);
+        const int r = i * 2;
+        reminderLayout->addWidget(caption, r, 0);
+        reminderLayout->addLayout(row({edRemindDays[i], unit}), r, 1);
+        reminderLayout->addWidget(textCaption, r + 1, 0);
+        reminderLayout->addWidget(mRemindText[i], r + 1, 1);
+    }
+    reminderLayout->setColumnStretch(1, 1);
+
+    // Finance charging
+    pnlInterest = panel(QStringLiteral("pnlInterest"), QStringLiteral("Finance charging"), b);
+    edInterestrate = edit(QStringLiteral("edInterestrate"), pnlInterest, 10);
+    edInvCharge = edit(QStringLiteral("edInvCharge"), pnlInterest, 10);
+    edThreshold = edit(QStringLiteral("edThreshold"), pnlInterest, 10);
+    auto* interestLayout = new QGridLayout(pnlInterest);
+    interestLayout->addWidget(
+        label(QStringLiteral("lbInterestrate"), QStringLiteral("Interest rate:"), pnlInterest), 0,
+        0);
+    interestLayout->addLayout(row({edInterestrate, label(QStringLiteral("lbInterestrateUnit"),
+                                                         QStringLiteral("(%)"), pnlInterest)}),
+                              0, 1);
+    interestLayout->addWidget(
+        label(QStringLiteral("lbInvCharge"), QStringLiteral("Invoice charge:"), pnlInterest), 1, 0);
+    interestLayout->addLayout(row({edInvCharge}), 1, 1);
+    interestLayout->addWidget(
+        label(QStringLiteral("lbThreshold"), QStringLiteral("Lowest amount:"), pnlInterest), 2, 0);
+    interestLayout->addLayout(
+        row({edThreshold, label(QStringLiteral("lbThresholdNote"),
+                                QStringLiteral("(no charges below this amount)"), pnlInterest)}),
+        2, 1);
+    interestLayout->setColumnStretch(1, 1);
+    interestLayout->setRowStretch(3, 1);
+
+    // Invoice design
+    pnlDesign = panel(QStringLiteral("pnlDesign"), QStringLiteral("Invoice design"), b);
+    edInvoiceDesign = edit(QStringLiteral("edInvoiceDesign"), pnlDesign);
+    edInvoiceDesign->setReadOnly(true);
+    btnInvoiceDesign = new QPushButton(QStringLiteral("Select design"), pnlDesign);
+    btnInvoiceDesign->setObjectName(QStringLiteral("btnInvoiceDesign"));
+    edFreeText = edit(QStringLiteral("edFreeText"), pnlDesign);
+    edFreeText->setReadOnly(true);
+    Button1 = new QPushButton(QStringLiteral("Create/select free text"), pnlDesign);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    // The design selection and the free text editor are not part of the program yet.
+    btnInvoiceDesign->setEnabled(false);
+    Button1->setEnabled(false);
+    auto* designLayout = new QGridLayout(pnlDesign);
+    designLayout->addWidget(
+        label(QStringLiteral("lbInvoiceDesign"), QStringLiteral("Invoice design"), pnlDesign), 0,
+        0);
+    designLayout->addWidget(edInvoiceDesign, 0, 1);
+    designLayout->addWidget(btnInvoiceDesign, 0, 2);
+    designLayout->addWidget(
+        label(QStringLiteral("lbFreeText"), QStringLiteral("Free text"), pnlDesign), 1, 0);
+    designLayout->addWidget(edFreeText, 1, 1);
+    designLayout->addWidget(Button1, 1, 2);
+    designLayout->setColumnStretch(1, 1);
+    designLayout->setRowStretch(2, 1);
+
+    auto* grid = new QGridLayout(b);
+    grid->addWidget(pnlInvoice, 0, 0, 2, 1);
+    grid->addWidget(pnlCustomer, 2, 0);
+    grid->addWidget(pnlReminder, 0, 1, 3, 1);
+    grid->addWidget(pnlInterest, 3, 0);
+    grid->addWidget(pnlDesign, 3, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(1, 1);
+
+    ui::EnterMovesFocus::install({edNextInvNo, edTerms, edCopies, edNextCustNo, edRemindDays[0],
+                                  edRemindDays[1], edRemindDays[2], edInterestrate, edInvCharge,
+                                  edThreshold});
+
+    connect(cbPdf, &QCheckBox::toggled, this, &TfmDocumentdata::cbPdfClick);
+    connect(cbDisc, &QCheckBox::toggled, this, &TfmDocumentdata::cbDiscClick);
+    connect(cbVAT, &QCheckBox::toggled, this, &TfmDocumentdata::cbVATClick);
+    connect(cbPrices, &QCheckBox::toggled, this, &TfmDocumentdata::cbPricesClick);
+    connect(rgInvNo, &RadioGroup::itemIndexChanged, this, &TfmDocumentdata::rgInvNoClick);
+    connect(cbAutoCustNo, &QCheckBox::toggled, this, &TfmDocumentdata::cbAutoCustNoClick);
+    connect(edCopies, &QLineEdit::editingFinished, this, &TfmDocumentdata::edCopiesExit);
+    connect(btnInvoiceDesign, &QPushButton::clicked, this, &TfmDocumentdata::btnInvoiceDesignClick);
+    connect(Button1, &QPushButton::clicked, this, &TfmDocumentdata::Button1Click);
+}
+
+void TfmDocumentdata::FormCreate() {
+    setHelpContext(kHelpContext);
+    const SettingsFile ini(
+        Service::filePath(Service::DataDir, QLatin1String(Service::kInvoiceIni)));
+    const ProgramSetup::Values v = ProgramSetup::read(ini);
+
+    rgInvNo->setItemIndex(v.autonum);
+    rgInvNoClick();
+    edNextInvNo->setText(v.nextInvNo);
+    edTerms->setText(v.terms);
+    edCopies->setText(v.copies);
+
+    Service::Pdf = v.pdf;
+    cbPdf->setChecked(Service::Pdf);
+    Service::Disc = v.disc;
+    cbDisc->setChecked(Service::Disc);
+
+    const ProgramSetup::TaxCaptions captions = ProgramSetup::taxCaptions(Service::Country);
+    cbVAT->setText(captions.vat);
+    cbVAT->setToolTip(captions.vatHint);
+    cbPrices->setText(captions.vatInPrice);
+
+    Service::VAT = v.vat;
+    Service::VATinPrice = v.vatInPrice;
+    if (ProgramSetup::countryWithoutVat(Service::Country)) {
+        cbVAT->hide();
+        Service::VAT = false;
+    }
+    // The box handlers would echo the values back into the globals; the globals are already
+    // what the boxes are given.
+    cbVAT->setChecked(Service::VAT);
+    cbPrices->setVisible(Service::VAT);
+    cbPrices->setChecked(Service::VATinPrice);
+
+    cbRound->setChecked(v.rounding);
+    cbAutoCustNo->setChecked(v.autoCust);
+    cbAutoCustNoClick();
+    edNextCustNo->setText(v.nextCustNo);
+
+    for (int i = 0; i < 3; ++i) {
+        edRemindDays[i]->setText(v.reminderDays[i]);
+        mRemindText[i]->setPlainText(v.reminderTexts[i]);
+    }
+    edInterestrate->setText(v.interestRate);
+    edInvCharge->setText(v.invoiceCharge);
+    edThreshold->setText(v.threshold);
+
+    FDesignName = v.designName;
+    FDesignFile = v.designFile;
+    showDesignAndFreeText();
+}
+
+void TfmDocumentdata::FormClose() {
+    ProgramSetup::Values v;
+    v.autonum = rgInvNo->itemIndex();
+    v.nextInvNo = edNextInvNo->text();
+    v.terms = edTerms->text();
+    v.copies = edCopies->text();
+    v.pdf = cbPdf->isChecked();
+    v.disc = cbDisc->isChecked();
+    v.vat = cbVAT->isChecked();
+    v.vatInPrice = cbPrices->isChecked();
+    v.rounding = cbRound->isChecked();
+    v.autoCust = cbAutoCustNo->isChecked();
+    v.nextCustNo = edNextCustNo->text();
+    for (int i = 0; i < 3; ++i) {
+        v.reminderDays[i] = edRemindDays[i]->text();
+        v.reminderTexts[i] = mRemindText[i]->toPlainText();
+    }
+    v.interestRate = edInterestrate->text();
+    v.invoiceCharge = edInvCharge->text();
+    v.threshold = edThreshold->text();
+    v.designName = FDesignName;
+    v.designFile = FDesignFile;
+    v.freeText = Service::FriTextNamn;
+
+    ProgramSetup::normalize(v);
+    // The boxes show what is stored.
+    edNextInvNo->setText(v.nextInvNo);
+    edTerms->setText(v.terms);
+    edCopies->setText(v.copies);
+    edNextCustNo->setText(v.nextCustNo);
+    for (int i = 0; i < 3; ++i)
+        edRemindDays[i]->setText(v.reminderDays[i]);
+    edInterestrate->setText(v.interestRate);
+    edInvCharge->setText(v.invoiceCharge);
+    edThreshold->setText(v.threshold);
+
+    SettingsFile ini(Service::filePath(Service::DataDir, QLatin1String(Service::kInvoiceIni)));
+    ProgramSetup::write(ini, v);
+    QString error;
+    if (!ini.updateFile(&error)) {
+        qCWarning(lcSettings) << error;
+        ui::ShowError(QStringLiteral("The program settings could not be saved.\n%1").arg(error));
+    }
+}
+
+void TfmDocumentdata::cbPdfClick() {
+    Service::Pdf = cbPdf->isChecked();
+}
+
+void TfmDocumentdata::cbDiscClick() {
+    Service::Disc = cbDisc->isChecked();
+}
+
+void TfmDocumentdata::cbVATClick() {
+    Service::VAT = cbVAT->isChecked();
+    cbPrices->setVisible(Service::VAT);
+}
+
+void TfmDocumentdata::cbPricesClick() {
+    Service::VATinPrice = cbPrices->isChecked();
+}
+
+void TfmDocumentdata::rgInvNoClick() {
+    const bool serialOnly = rgInvNo->itemIndex() == ProgramSetup::SerialOnly;
+    lbNextInvNo->setVisible(serialOnly);
+    edNextInvNo->setVisible(serialOnly);
+}
+
+void TfmDocumentdata::cbAutoCustNoClick() {
+    lbNextCustNo->setVisible(cbAutoCustNo->isChecked());
+    edNextCustNo->setVisible(cbAutoCustNo->isChecked());
+}
+
+void TfmDocumentdata::edCopiesExit() {
+    edCopies->setText(ProgramSetup::wholeNumberOr(edCopies->text(), QStringLiteral("1")));
+}
+
+void TfmDocumentdata::btnInvoiceDesignClick() {
+    // The design selection writes FDesignName and FDesignFile through fmDocumentdata.
+    showDesignAndFreeText();
+}
+
+void TfmDocumentdata::Button1Click() {
+    // The free text editor changes Service::FriTextNamn.
+    showDesignAndFreeText();
+}
+
+void TfmDocumentdata::showDesignAndFreeText() {
+    edInvoiceDesign->setText(FDesignName);
+    edFreeText->setText(Service::FriTextNamn);
+}
