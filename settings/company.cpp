@@ -3,8 +3,7 @@
 #include "service/service.h"
 #include "service/settingsfile.h"
 #include "settings/companydata.h"
-#include "settings/logging.h"
-#include "ui/dialogs.h"
+#include "settings/saving.h"
 #include "ui/keys.h"
 
 #include <QFormLayout>
@@ -131,10 +130,6 @@ void TfmCompany::FormClose() {
 
     SettingsFile ini(Service::filePath(Service::DataDir, QLatin1String(Service::kCompanyIni)));
     CompanyData::write(ini, v);
-    QString error;
-    if (!ini.updateFile(&error)) {
-        qCWarning(lcSettings) << error;
-        ui::ShowError(QStringLiteral("The company data could not be saved.\n%1").arg(error));
-    }
+    saveOrReport(ini, QStringLiteral("The company data could not be saved."));
     CompanyData::toGlobals(v);
 }

@@ -2,10 +2,9 @@
 
 #include "service/service.h"
 #include "service/settingsfile.h"
-#include "settings/logging.h"
 #include "settings/programsetup.h"
 #include "settings/radiogroup.h"
-#include "ui/dialogs.h"
+#include "settings/saving.h"
 #include "ui/keys.h"
 
 #include <QCheckBox>
@@ -131,7 +130,6 @@ void TfmDocumentdata::buildControls() {
     invoiceLayout->addWidget(Label21, 8, 0);
     invoiceLayout->addLayout(row({edCopies}), 8, 1, 1, 2);
     invoiceLayout->setColumnStretch(2, 1);
-    invoiceLayout->setRowStretch(9, 1);
 
     // Customers
     pnlCustomer = panel(QStringLiteral("pnlCustomer"), QStringLiteral("Customers"), b);
@@ -166,7 +164,8 @@ void TfmDocumentdata::buildControls() {
         mRemindText[i] = new QPlainTextEdit(pnlReminder);
         mRemindText[i]->setObjectName(QStringLiteral("mRemind%1Text").arg(n));
         mRemindText[i]->setTabChangesFocus(true);
-        mRemindText[i]->setMinimumHeight(mRemindText[i]->fontMetrics().lineSpacing() * 4 + 12);
+        mRemindText[i]->setMinimumSize(mRemindText[i]->fontMetrics().averageCharWidth() * 60,
+                                       mRemindText[i]->fontMetrics().lineSpacing() * 4 + 12);
         const int r = i * 2;
         reminderLayout->addWidget(caption, r, 0);
         reminderLayout->addLayout(row({edRemindDays[i], unit}), r, 1);
@@ -197,7 +196,6 @@ void TfmDocumentdata::buildControls() {
                                 QStringLiteral("(no charges below this amount)"), pnlInterest)}),
         2, 1);
     interestLayout->setColumnStretch(1, 1);
-    interestLayout->setRowStretch(3, 1);
 
     // Invoice design
     pnlDesign = panel(QStringLiteral("pnlDesign"), QStringLiteral("Invoice design"), b);
@@ -223,16 +221,18 @@ void TfmDocumentdata::buildControls() {
     designLayout->addWidget(edFreeText, 1, 1);
     designLayout->addWidget(Button1, 1, 2);
     designLayout->setColumnStretch(1, 1);
-    designLayout->setRowStretch(2, 1);
 
-    auto* grid = new QGridLayout(b);
-    grid->addWidget(pnlInvoice, 0, 0, 2, 1);
-    grid->addWidget(pnlCustomer, 2, 0);
-    grid->addWidget(pnlReminder, 0, 1, 3, 1);
-    grid->addWidget(pnlInterest, 3, 0);
-    grid->addWidget(pnlDesign, 3, 1);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(1, 1);
+    auto* left = new QVBoxLayout;
+    left->addWidget(pnlInvoice);
+    left->addWidget(pnlCustomer);
+    left->addWidget(pnlInterest);
+    left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(pnlReminder, 1);
+    right->addWidget(pnlDesign);
+    auto* columns = new QHBoxLayout(b);
+    columns->addLayout(left);
+    columns->addLayout(right, 1);
 
     ui::EnterMovesFocus::install({edNextInvNo, edTerms, edCopies, edNextCustNo, edRemindDays[0],
                                   edRemindDays[1], edRemindDays[2], edInterestrate, edInvCharge,
@@ -339,11 +339,7 @@ void TfmDocumentdata::FormClose() {
 
     SettingsFile ini(Service::filePath(Service::DataDir, QLatin1String(Service::kInvoiceIni)));
     ProgramSetup::write(ini, v);
-    QString error;
-    if (!ini.updateFile(&error)) {
-        qCWarning(lcSettings) << error;
-        ui::ShowError(QStringLiteral("The program settings could not be saved.\n%1").arg(error));
-    }
+    saveOrReport(ini, QStringLiteral("The program settings could not be saved."));
 }
 
 void TfmDocumentdata::cbPdfClick() {
