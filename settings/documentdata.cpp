@@ -54,9 +54,21 @@ QGroupBox* panel(const QString& objectName, const QString& heading, QWidget* par
 // replaced when the window closes).
 void allowDigits(QLineEdit* e, int digits) {
     e->setMaxLength(digits);
+    delete e->validator();
     e->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(digits)), e));
 }
+
+// A stored value longer than the mask widens the mask instead of being cut, so that closing
+// the window unchanged never rewrites a counter (a cut customer counter would hand out
+// numbers again).
+void setMaskedText(QLineEdit* e, int digits, const QString& text) {
+    allowDigits(e, qMax(digits, int(text.size())));
+    e->setText(text);
+}
+
+constexpr int kTermsDigits = 2;
+constexpr int kCustomerNumberDigits = 5;
 
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets) {
     auto* h = new QHBoxLayout;
@@ -108,7 +120,6 @@ void TfmDocumentdata::buildControls() {
                      QStringLiteral("Suggest pdf prints when printing invoices and reminders"));
     lbTerms = label(QStringLiteral("lbTerms"), QStringLiteral("Terms:"), pnlInvoice);
     edTerms = edit(QStringLiteral("edTerms"), pnlInvoice, 3);
-    allowDigits(edTerms, 2);
     lbBetdagar = label(QStringLiteral("lbBetdagar"), QStringLiteral("(days)"), pnlInvoice);
     Label21 = label(QStringLiteral("Label21"), QStringLiteral("Invoice copies:"), pnlInvoice);
     edCopies = edit(QStringLiteral("edCopies"), pnlInvoice, 3);
@@ -138,7 +149,6 @@ void TfmDocumentdata::buildControls() {
     lbNextCustNo =
         label(QStringLiteral("lbNextCustNo"), QStringLiteral("Next customer number:"), pnlCustomer);
     edNextCustNo = edit(QStringLiteral("edNextCustNo"), pnlCustomer, 6);
-    allowDigits(edNextCustNo, 5);
     auto* customerLayout = new QGridLayout(pnlCustomer);
     customerLayout->addWidget(cbAutoCustNo, 0, 0, 1, 2);
     customerLayout->addWidget(lbNextCustNo, 1, 0);
@@ -258,7 +268,7 @@ void TfmDocumentdata::FormCreate() {
     rgInvNo->setItemIndex(v.autonum);
     rgInvNoClick();
     edNextInvNo->setText(v.nextInvNo);
-    edTerms->setText(v.terms);
+    setMaskedText(edTerms, kTermsDigits, v.terms);
     edCopies->setText(v.copies);
 
     Service::Pdf = v.pdf;
@@ -286,7 +296,7 @@ void TfmDocumentdata::FormCreate() {
     cbRound->setChecked(v.rounding);
     cbAutoCustNo->setChecked(v.autoCust);
     cbAutoCustNoClick();
-    edNextCustNo->setText(v.nextCustNo);
+    setMaskedText(edNextCustNo, kCustomerNumberDigits, v.nextCustNo);
 
     for (int i = 0; i < 3; ++i) {
         edRemindDays[i]->setText(v.reminderDays[i]);

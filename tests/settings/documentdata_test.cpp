@@ -198,6 +198,19 @@ TEST(ProgramSetup, MasksTakeOnlyTheirDigits) {
     EXPECT_EQ(file.value("LastCustNo"), QStringLiteral("12344"));
 }
 
+TEST(ProgramSetup, StoredValuesLongerThanTheMaskAreNotCut) {
+    TempDataDir dir;
+    dir.writeFile(QLatin1String(Service::kInvoiceIni),
+                  "[Invoice]\nTerms=120\nAutoCust=1\nLastCustNo=123456\n");
+    runWindow<TfmDocumentdata>(kSetup, [](TfmDocumentdata* w) {
+        EXPECT_EQ(lineEdit(w, "edTerms")->text(), QStringLiteral("120"));
+        EXPECT_EQ(lineEdit(w, "edNextCustNo")->text(), QStringLiteral("123457"));
+    });
+    const SetupFile file(dir);
+    EXPECT_EQ(file.value("Terms"), QStringLiteral("120"));
+    EXPECT_EQ(file.value("LastCustNo"), QStringLiteral("123456"));
+}
+
 TEST(ProgramSetup, SwitchesShowTheirControlsAndChangeTheGlobalsAtOnce) {
     TempDataDir dir;
     dir.writeFile(QLatin1String(Service::kInvoiceIni),
