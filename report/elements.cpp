@@ -92,8 +92,12 @@ void TextElement::setWordWrap(bool on) {
 }
 
 void TextElement::fitToText() {
-    if (!m_autoSize || m_wordWrap)
+    if (!m_autoSize || m_wordWrap) {
+        // A single line is never cut at the bottom by a larger font.
+        if (!m_wordWrap)
+            m_rect.setHeight(std::max(m_rect.height(), lineHeight(m_font)));
         return;
+    }
     const TextBlock block = layoutPlainText(displayText(), m_font, m_color, 0, m_alignment, false);
     // The edge the text is aligned to stays where it is.
     const double oldWidth = m_rect.width();
