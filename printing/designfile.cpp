@@ -130,13 +130,7 @@ void DesignFile::applyHead(Report& r) const {
         logo->setTop(readInt(kHead, QStringLiteral("Logga.Top"), 0));
         logo->setEnabled(readEnabled(kHead, QStringLiteral("Logga"), true));
     }
-    struct Row {
-        const char* name;
-        Defaults d;
-        const char* follower;
-        int gap;
-    };
-    static const Row rows[] = {
+    static const CaptionRow rows[] = {
         {"lbShortName", {0, 0, "fsBold", 14, true}, nullptr, 0},
         {"lbDocument", {4, 522, "fsBold", 14, true}, nullptr, 0},
         {"lbInvoiceNo", {32, 525, "", 10, true}, nullptr, 0},
@@ -152,23 +146,26 @@ void DesignFile::applyHead(Report& r) const {
         {"lbYourRef1", {233, 0, "", 10, true}, "lbYourRef2", 10},
         {"lbOurRef1", {255, 0, "", 10, true}, "lbOurRef2", 10},
     };
-    for (const Row& row : rows) {
+    applyRows(r, kHead, rows, std::size(rows));
+}
+
+void DesignFile::applyRows(Report& r, const QString& section, const CaptionRow* rows, size_t count,
+                           const std::function<void(Element*, Element*)>& adjust) const {
+    for (size_t i = 0; i < count; ++i) {
+        const CaptionRow& row = rows[i];
         const QString name = QLatin1String(row.name);
-        placeElement(r, kHead, name, row.d);
-        if (row.follower)
-            placeFollower(r.element(QLatin1String(row.follower)), r.element(name), row.gap);
+        placeElement(r, section, name, row.d);
+        Element* caption = r.element(name);
+        Element* follower = row.follower ? r.element(QLatin1String(row.follower)) : nullptr;
+        if (adjust && caption)
+            adjust(caption, follower);
+        if (follower)
+            placeFollower(follower, caption, row.gap);
     }
 }
 
 void DesignFile::applyMovedFooter(Report& r) const {
-    const double vatWidth = m_country == QLatin1String("CA") ? 80 : 60;
-    struct Row {
-        const char* name;
-        Defaults d;
-        const char* follower;
-        int gap;
-    };
-    static const Row rows[] = {
+    static const CaptionRow rows[] = {
         {"lbCompanyNameHead", {4, 0, "fsBold", 9, true}, nullptr, 0},
         {"lbCompanyAddressHead", {23, 0, "", 9, true}, nullptr, 0},
         {"lbCompanyCityHead", {42, 0, "", 9, true}, nullptr, 0},
@@ -178,20 +175,14 @@ void DesignFile::applyMovedFooter(Report& r) const {
         {"lbCompanyEmailHead", {42, 315, "", 9, true}, nullptr, 0},
         {"lbBank1Head", {6, 628, "", 9, true}, "mCompanyBankHead", 5},
     };
-    for (const Row& row : rows) {
-        const QString name = QLatin1String(row.name);
-        placeElement(r, kMovedFooter, name, row.d);
-        if (name == QLatin1String("lbCompanyVATno1Head"))
-            if (Element* e = r.element(name))
-                e->setWidth(vatWidth);
-        if (!row.follower)
-            continue;
-        Element* follower = r.element(QLatin1String(row.follower));
-        if (follower && name == QLatin1String("lbBank1Head"))
+    const double vatWidth = m_country == QLatin1String("CA") ? 80 : 60;
+    applyRows(r, kMovedFooter, rows, std::size(rows), [&](Element* caption, Element* follower) {
+        if (caption->objectName() == QLatin1String("lbCompanyVATno1Head"))
+            caption->setWidth(vatWidth);
+        if (follower && follower->objectName() == QLatin1String("mCompanyBankHead"))
             follower->setWidth(
                 readInt(kMovedFooter, QStringLiteral("mCompanyBankHead.Width"), 200));
-        placeFollower(follower, r.element(name), row.gap);
-    }
+    });
 }
 
 void DesignFile::applyItemTitles(Report& r) const {
@@ -287,38 +278,26 @@ void DesignFile::applyTotals(Report& r) const {
 void DesignFile::applyFooter(Report& r) const {
     if (Band* b = r.bandNamed(QStringLiteral("BandFooter")))
         b->setEnabled(readEnabled(kFooter, QStringLiteral("BandFooter"), true));
-    struct Row {
-        const char* name;
-        int top;
-        int left;
-        const char* follower;
-    };
-    static const Row rows[] = {
-        {"lbCompanyName", 3, 10, nullptr},
-        {"lbCompanyAddress", 15, 10, nullptr},
-        {"lbCompanyCity", 30, 10, nullptr},
-        {"lbPhone1", 3, 350, "lbCompanyPhone"},
-        {"lbFax1", 15, 350, "lbCompanyFax"},
-        {"lbCompanyEmail", 30, 350, nullptr},
-        {"lbCompanyVATno1", 45, 350, "lbCompanyVATno2"},
-        {"lbBank1", 3, 575, nullptr},
-        {"mCompanyBank", 3, 625, nullptr},
+    static const CaptionRow rows[] = {
+        {"lbCompanyName", {3, 10, "", 8, true}, nullptr, 0},
+        {"lbCompanyAddress", {15, 10, "", 8, true}, nullptr, 0},
+        {"lbCompanyCity", {30, 10, "", 8, true}, nullptr, 0},
+        {"lbPhone1", {3, 350, "", 8, true}, "lbCompanyPhone", 5},
+        {"lbFax1", {15, 350, "", 8, true}, "lbCompanyFax", 5},
+        {"lbCompanyEmail", {30, 350, "", 8, true}, nullptr, 0},
+        {"lbCompanyVATno1", {45, 350, "", 8, true}, "lbCompanyVATno2", 5},
+        {"lbBank1", {3, 575, "", 8, true}, nullptr, 0},
+        {"mCompanyBank", {3, 625, "", 8, true}, nullptr, 0},
     };
     const double vatWidth = m_country == QLatin1String("CA") ? 80 : 60;
-    for (const Row& row : rows) {
-        const QString name = QLatin1String(row.name);
-        placeElement(r, kFooter, name, {row.top, row.left, "", 8, true});
-        if (name == QLatin1String("lbCompanyVATno1"))
-            if (Element* e = r.element(name))
-                e->setWidth(vatWidth);
-        if (name == QLatin1String("mCompanyBank"))
-            if (Element* e = r.element(name)) {
-                e->setHeight(readInt(kFooter, QStringLiteral("mCompanyBank.Height"), 56));
-                e->setWidth(readInt(kFooter, QStringLiteral("mCompanyBank.Width"), 200));
-            }
-        if (row.follower)
-            placeFollower(r.element(QLatin1String(row.follower)), r.element(name), 5);
-    }
+    applyRows(r, kFooter, rows, std::size(rows), [&](Element* caption, Element*) {
+        if (caption->objectName() == QLatin1String("lbCompanyVATno1")) {
+            caption->setWidth(vatWidth);
+        } else if (caption->objectName() == QLatin1String("mCompanyBank")) {
+            caption->setHeight(readInt(kFooter, QStringLiteral("mCompanyBank.Height"), 56));
+            caption->setWidth(readInt(kFooter, QStringLiteral("mCompanyBank.Width"), 200));
+        }
+    });
 }
 
 void DesignFile::applyExtraPages(Report& r) const {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace report {
 class Report;
 class TextElement;
@@ -36,6 +38,19 @@ private:
         int size = 10;
         bool enabled = true;
     };
+
+    // A caption with its keys' defaults and, when it has one, the follower beside it.
+    struct CaptionRow {
+        const char* name;
+        Defaults d;
+        const char* follower;
+        int gap;
+    };
+    // Places each caption from its keys, lets adjust fix what the file does not hold (fixed
+    // widths), then places the follower.
+    void applyRows(report::Report& r, const QString& section, const CaptionRow* rows, size_t count,
+                   const std::function<void(report::Element* caption, report::Element* follower)>&
+                       adjust = {}) const;
 
     void applyPage(report::Report& r, int defaultBottomMargin) const;
     void applyHead(report::Report& r) const;
