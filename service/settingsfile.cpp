@@ -51,6 +51,9 @@ SettingsFile::SettingsFile(const QString& fileName, const QLocale& locale)
     : m_fileName(fileName)
     , m_locale(locale) {
     m_sections.push_back(Section{}); // lines before the first header
+    // No name (such as a design that was never chosen) reads as a missing file.
+    if (fileName.isEmpty())
+        return;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return;

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QSet>
 #include <QStringList>
 
@@ -25,6 +27,11 @@ ModalHook& modalHook() {
 
 FileHook& fileHook() {
     static FileHook hook;
+    return hook;
+}
+
+PrinterHook& printerHook() {
+    static PrinterHook hook;
     return hook;
 }
 
@@ -265,6 +272,19 @@ QString getOpenFileName(QWidget* parent, const QString& caption, const QString& 
                         const QString& fileName, const QString& filter) {
     return runFileDialog(parent,
                          FileRequest{FileRequest::Open, caption, directory, fileName, filter});
+}
+
+PrinterHook setPrinterHook(PrinterHook hook) {
+    PrinterHook old = std::move(printerHook());
+    printerHook() = std::move(hook);
+    return old;
+}
+
+bool choosePrinter(QPrinter& printer, QWidget* parent) {
+    if (printerHook())
+        return printerHook()(printer);
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace ui

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+class QPrinter;
+
 // Every message box, modal window and file dialog of the program goes through here, so that a
 // test can answer them through a hook and nothing ever waits for a person.
 namespace ui {
@@ -93,5 +95,16 @@ QString toQtFilter(const QString& filter);
 
 using FileHook = std::function<QString(const FileRequest&)>;
 FileHook setFileHook(FileHook hook);
+
+// ---- Print dialog ------------------------------------------------------------------------
+
+// Shows the system's print dialog for the printer (copies, pages, printer choice) and returns
+// whether the user confirmed.
+bool choosePrinter(QPrinter& printer, QWidget* parent);
+
+// Receives the printer instead of the dialog; may set it up (for example to write a PDF file)
+// and returns whether printing goes ahead.
+using PrinterHook = std::function<bool(QPrinter& printer)>;
+PrinterHook setPrinterHook(PrinterHook hook);
 
 } // namespace ui

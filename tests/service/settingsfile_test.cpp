@@ -144,3 +144,9 @@ TEST(SettingsFile, FloatsAndDatesFollowTheLocale) {
                          QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_DOUBLE_EQ(asPoint.readFloat(QStringLiteral("S"), QStringLiteral("Rate"), -1), -1);
 }
+
+TEST(SettingsFile, NoNameReadsAsMissingFile) {
+    SettingsFile file{QString()};
+    EXPECT_FALSE(file.existed());
+    EXPECT_EQ(file.readInteger("Page", "LeftMargin", 20), 20);
+}

@@ -1,5 +1,7 @@
 #include "uihooks.h"
 
+#include <QPrinter>
+
 MessageRecorder::MessageRecorder(ui::MsgButton defaultAnswer)
     : m_default(defaultAnswer) {
     m_previous = ui::setMessageHook([this](const ui::MessageRequest& request) {
@@ -70,4 +72,23 @@ HelpRecorder::HelpRecorder() {
 
 HelpRecorder::~HelpRecorder() {
     ui::setHelpHook(std::move(m_previous));
+}
+
+PrintDialogScript::PrintDialogScript() {
+    m_previous = ui::setPrinterHook([this](QPrinter& printer) {
+        m_copies.push_back(printer.copyCount());
+        if (m_answers.empty())
+            return false;
+        const QString file = m_answers.front();
+        m_answers.pop_front();
+        if (file.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        return true;
+    });
+}
+
+PrintDialogScript::~PrintDialogScript() {
+    ui::setPrinterHook(std::move(m_previous));
 }

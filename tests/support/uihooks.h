@@ -69,6 +69,27 @@ private:
     ui::FileHook m_previous;
 };
 
+// Answers print dialogs while alive: each one is confirmed (or cancelled) in turn and, when
+// confirmed, the printer writes a PDF file of the given name instead of using a real printer.
+class PrintDialogScript {
+public:
+    PrintDialogScript();
+    ~PrintDialogScript();
+    PrintDialogScript(const PrintDialogScript&) = delete;
+    PrintDialogScript& operator=(const PrintDialogScript&) = delete;
+
+    // Queues a confirmation that prints into the PDF file; an empty name cancels.
+    void answer(const QString& pdfFile) { m_answers.push_back(pdfFile); }
+    // How many print dialogs were shown, and the copy count each one was offered.
+    int shown() const { return static_cast<int>(m_copies.size()); }
+    const std::vector<int>& offeredCopies() const { return m_copies; }
+
+private:
+    std::deque<QString> m_answers;
+    std::vector<int> m_copies;
+    ui::PrinterHook m_previous;
+};
+
 // Records help requests instead of opening the help window.
 class HelpRecorder {
 public:

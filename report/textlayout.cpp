@@ -1,0 +1,283 @@
+#include "report/textlayout.h"
+
+#include "report/units.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace report {
+
+namespace {
+
+// Text is measured on a device of 576 dots per inch: five dots to the layout unit, so that
+// rounding inside the font engine stays far below what a page can show.
+constexpr double kMeasureScale = 5.0;
+constexpr double kMeasureDpi = kUnitsPerInch * kMeasureScale;
+
+const QPaintDevice* measureDevice() {
+    static QImage device = [] {
+        QImage image(1, 1, QImage::Format_ARGB32);
+        const int dotsPerMeter = static_cast<int>(std::lround(kMeasureDpi / 0.0254));
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        return image;
+    }();
+    return &device;
+}
+
+QFont baseFont(const FontSpec& spec) {
+    QFont f(resolveFamily(spec.family));
+    f.setPointSizeF(spec.size > 0 ? spec.size : 10);
+    f.setBold(spec.bold);
+    f.setItalic(spec.italic);
+    f.setUnderline(spec.underline);
+    f.setStrikeOut(spec.strikeOut);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setKerning(false);
+    f.setStyleStrategy(QFont::PreferOutline);
+    return f;
+}
+
+QFont measureFont(const FontSpec& spec) {
+    return QFont(baseFont(spec), measureDevice());
+}
+
+QTextOption textOption(bool wrap) {
+    QTextOption option;
+    option.setUseDesignMetrics(true);
+    option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    return option;
+}
+
+double alignedX(double lineWidth, double boxWidth, Qt::Alignment alignment) {
+    if (boxWidth <= 0)
+        return 0;
+    if (alignment & Qt::AlignRight)
+        return boxWidth - lineWidth;
+    if (alignment & Qt::AlignHCenter)
+        return (boxWidth - lineWidth) / 2;
+    return 0;
+}
+
+} // namespace
+
+QString FontSpec::describe() const {
+    QString s = QStringLiteral("%1 %2").arg(family).arg(size);
+    if (bold)
+        s += QStringLiteral(" bold");
+    if (italic)
+        s += QStringLiteral(" italic");
+    if (underline)
+        s += QStringLiteral(" underline");
+    if (strikeOut)
+        s += QStringLiteral(" strikeout");
+    return s;
+}
+
+QString resolveFamily(const QString& family) {
+    static const bool substituted = [] {
+        // The metric twins that fonts-liberation2 installs, so the layout does not depend on
+        // what fontconfig happens to prefer.
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("Helvetica"), QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("Times New Roman"),
+                                  QStringLiteral("Liberation Serif"));
+        QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+        return true;
+    }();
+    Q_UNUSED(substituted);
+    if (family.isEmpty())
+        return QStringLiteral("Liberation Sans");
+    if (family.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Liberation Sans");
+    if (family.compare(QLatin1String("Times New Roman"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Liberation Serif");
+    if (family.compare(QLatin1String("Courier New"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Liberation Mono");
+    return family;
+}
+
+QFont deviceFont(const FontSpec& spec, double deviceDpi) {
+    QFont f = baseFont(spec);
+    // Under a painter scaled to layout units the font must be as tall in user space as it is
+    // in layout units: points * 115.2 / 72 units.
+    f.setPointSizeF((spec.size > 0 ? spec.size : 10) * kUnitsPerInch / deviceDpi);
+    return f;
+}
+
+FontSpec fontSpecFrom(const QFont& font) {
+    FontSpec spec;
+    spec.family = font.family();
+    if (spec.family == QLatin1String("Liberation Sans"))
+        spec.family = QStringLiteral("Arial");
+    spec.size = font.pointSizeF() > 0 ? font.pointSizeF() : 10;
+    spec.bold = font.weight() >= QFont::DemiBold;
+    spec.italic = font.italic();
+    spec.underline = font.underline();
+    spec.strikeOut = font.strikeOut();
+    return spec;
+}
+
+double textWidth(const QString& text, const FontSpec& font) {
+    const QString line = text.section(QLatin1Char('\n'), 0, 0);
+    QTextLayout layout(line, measureFont(font), measureDevice());
+    layout.setTextOption(textOption(false));
+    layout.beginLayout();
+    QTextLine l = layout.createLine();
+    double width = 0;
+    if (l.isValid()) {
+        l.setLineWidth(1e9);
+        width = l.naturalTextWidth();
+    }
+    layout.endLayout();
+    return width / kMeasureScale;
+}
+
+double lineHeight(const FontSpec& font) {
+    const QFontMetricsF m(measureFont(font), measureDevice());
+    return (m.ascent() + m.descent()) / kMeasureScale;
+}
+
+double ascent(const FontSpec& font) {
+    const QFontMetricsF m(measureFont(font), measureDevice());
+    return m.ascent() / kMeasureScale;
+}
+
+TextBlock layoutPlainText(const QString& text, const FontSpec& font, const QColor& color,
+                          double width, Qt::Alignment alignment, bool wrap) {
+    TextBlock block;
+    const QFont f = measureFont(font);
+    const QFontMetricsF metrics(f, measureDevice());
+    const double lineH = (metrics.ascent() + metrics.descent()) / kMeasureScale;
+    const double asc = metrics.ascent() / kMeasureScale;
+    const bool wrapping = wrap && width > 0;
+    QString normalized = text;
+    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QStringList paragraphs = normalized.split(QLatin1Char('\n'));
+
+    struct Line {
+        QString text;
+        double width;
+    };
+    std::vector<Line> lines;
+    for (const QString& paragraph : paragraphs) {
+        QTextLayout layout(paragraph, f, measureDevice());
+        layout.setTextOption(textOption(wrapping));
+        layout.beginLayout();
+        bool any = false;
+        for (;;) {
+            QTextLine l = layout.createLine();
+            if (!l.isValid())
+                break;
+            any = true;
+            l.setLineWidth(wrapping ? width * kMeasureScale : 1e9);
+            QString part = paragraph.mid(l.textStart(), l.textLength());
+            // A wrapped line ends in the blank it broke at; it does not count for alignment.
+            while (wrapping && part.endsWith(QLatin1Char(' ')))
+                part.chop(1);
+            double w = l.naturalTextWidth() / kMeasureScale;
+            if (wrapping && part.size() < l.textLength())
+                w = textWidth(part, font);
+            lines.push_back({part, w});
+        }
+        layout.endLayout();
+        if (!any)
+            lines.push_back({QString(), 0});
+    }
+
+    for (const Line& line : lines)
+        block.width = std::max(block.width, line.width);
+    const double boxWidth = width > 0 ? width : block.width;
+    double y = 0;
+    for (const Line& line : lines) {
+        if (!line.text.isEmpty()) {
+            TextRun run;
+            run.origin = QPointF(alignedX(line.width, boxWidth, alignment), y + asc);
+            run.text = line.text;
+            run.font = font;
+            run.color = color;
+            run.width = line.width;
+            block.runs.push_back(run);
+        }
+        y += lineH;
+    }
+    block.height = y;
+    return block;
+}
+
+TextBlock layoutRichText(const QString& html, const FontSpec& baseFontSpec, double width) {
+    TextBlock block;
+    QTextDocument doc;
+    doc.setUseDesignMetrics(true);
+    doc.documentLayout()->setPaintDevice(const_cast<QPaintDevice*>(measureDevice()));
+    doc.setDefaultFont(baseFont(baseFontSpec));
+    doc.setDocumentMargin(0);
+    if (Qt::mightBeRichText(html))
+        doc.setHtml(html);
+    else
+        doc.setPlainText(html);
+    doc.setTextWidth(width > 0 ? width * kMeasureScale : -1);
+
+    double maxRight = 0;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        QTextLayout* layout = b.layout();
+        if (!layout)
+            continue;
+        const QPointF origin = doc.documentLayout()->blockBoundingRect(b).topLeft();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const int lineStart = line.textStart();
+            const int lineEnd = lineStart + line.textLength();
+            const double baseline = origin.y() + line.y() + line.ascent();
+            maxRight = std::max(maxRight, origin.x() + line.x() + line.naturalTextWidth());
+            for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                if (!fragment.isValid())
+                    continue;
+                const int fStart = fragment.position() - b.position();
+                const int fEnd = fStart + fragment.length();
+                const int start = std::max(fStart, lineStart);
+                const int end = std::min(fEnd, lineEnd);
+                if (start >= end)
+                    continue;
+                QString text = b.text().mid(start, end - start);
+                text.replace(QChar::LineSeparator, QLatin1Char(' '));
+                text.replace(QChar::Nbsp, QLatin1Char(' '));
+                if (text.trimmed().isEmpty())
+                    continue;
+                const QTextCharFormat format = fragment.charFormat();
+                QFont font = format.font();
+                TextRun run;
+                run.font = fontSpecFrom(font);
+                if (!format.hasProperty(QTextFormat::FontFamilies) &&
+                    !format.hasProperty(QTextFormat::FontFamily))
+                    run.font.family = baseFontSpec.family;
+                if (!format.hasProperty(QTextFormat::FontPointSize))
+                    run.font.size = baseFontSpec.size;
+                const double x1 = line.cursorToX(start);
+                const double x2 = line.cursorToX(end);
+                run.origin = QPointF((origin.x() + x1) / kMeasureScale, baseline / kMeasureScale);
+                run.width = (x2 - x1) / kMeasureScale;
+                run.text = text;
+                run.color = format.hasProperty(QTextFormat::ForegroundBrush)
+                                ? format.foreground().color()
+                                : QColor(Qt::black);
+                block.runs.push_back(run);
+            }
+        }
+    }
+    block.width = maxRight / kMeasureScale;
+    block.height = doc.documentLayout()->documentSize().height() / kMeasureScale;
+    return block;
+}
+
+} // namespace report

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPointF>
+#include <QString>
+
+#include <vector>
+
+// Device-independent text measurement. Every width, line break and baseline of a report is
+// computed here, once, in layout units with unhinted font metrics, so that the same caption
+// has the same width on every machine and every output (screen, printer, PDF) draws the text
+// at the same places.
+namespace report {
+
+struct FontSpec {
+    QString family = QStringLiteral("Arial");
+    double size = 10; // points
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+
+    bool operator==(const FontSpec&) const = default;
+    // "Arial 10 bold italic"
+    QString describe() const;
+};
+
+// The font family actually used for a family name ("Arial" resolves to Liberation Sans, whose
+// metrics are Arial's).
+QString resolveFamily(const QString& family);
+// A QFont for drawing at the given device resolution (dots per inch) under a painter that maps
+// layout units to device pixels: its size in user space is the font's size in layout units.
+QFont deviceFont(const FontSpec& spec, double deviceDpi);
+FontSpec fontSpecFrom(const QFont& font);
+
+// One piece of text drawn with one font at a baseline position (layout units, relative to the
+// element's top-left corner until it is placed on a page).
+struct TextRun {
+    QPointF origin; // left end of the baseline
+    QString text;
+    FontSpec font;
+    QColor color = Qt::black;
+    double width = 0; // advance width of the text
+};
+
+struct TextBlock {
+    std::vector<TextRun> runs;
+    double width = 0;  // widest line
+    double height = 0; // all lines
+};
+
+// Width of a single line of text (no wrapping; line breaks end the measured text).
+double textWidth(const QString& text, const FontSpec& font);
+// Height of one line of text in the font (ascent + descent).
+double lineHeight(const FontSpec& font);
+double ascent(const FontSpec& font);
+
+// Lays out plain text: lines are split at line breaks and, when wrap is on, at word
+// boundaries within the width. Each line is placed by the horizontal alignment within the
+// width (a width of 0 or less means the text's own width).
+TextBlock layoutPlainText(const QString& text, const FontSpec& font, const QColor& color,
+                          double width, Qt::Alignment alignment, bool wrap);
+
+// Lays out Qt rich text (HTML subset) within the width; the base font applies where the text
+// gives none.
+TextBlock layoutRichText(const QString& html, const FontSpec& baseFont, double width);
+
+} // namespace report
