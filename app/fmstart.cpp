@@ -25,6 +25,8 @@
 #include <QStatusBar>
 #include <QThread>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcApp, "merovia.app", QtCriticalMsg)
 
 TfmStart* fmStart = nullptr;
@@ -90,7 +92,6 @@ void TfmStart::setScreenWidthOverride(int width) {
 }
 
 void TfmStart::createComponents() {
-    resize(640, 440);
 
     pnlMain = new QWidget(this);
     pnlMain->setObjectName(QStringLiteral("pnlMain"));
@@ -104,6 +105,8 @@ void TfmStart::createComponents() {
     Image1->setEnabled(false);
 
     createMainMenu();
+    // Wide enough for the whole menu, whatever the desktop's font.
+    resize(std::max(640, MainMenu1->sizeHint().width() + 24), 460);
 
     // Hints of the menu items show here while the pointer rests on them.
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
