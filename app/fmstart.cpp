@@ -151,8 +151,7 @@ QMenu* TfmStart::menuFor(QAction* topLevel) {
     topLevel->setMenu(menu);
     // An item that acted by itself keeps its command as the first entry of its new menu.
     if (topLevel == mnExit) {
-        QAction* exit = addItem(menu, "mnExitCommand", topLevel->text(), &TfmStart::mnExitClick);
-        Q_UNUSED(exit);
+        addItem(menu, "mnExitCommand", topLevel->text(), &TfmStart::mnExitClick);
         menu->addSeparator();
     }
     return menu;

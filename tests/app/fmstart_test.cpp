@@ -155,6 +155,19 @@ TEST_F(StartTest, WithoutPackagesModuleMenusAreClosedAndAboutListsTheBaseOnly) {
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(StartTest, CompanyAndSwitchesAreReadAtStartAndNeedNoDatabase) {
+    data.writeFile(QStringLiteral("MRV.ini"), "[Company]\nName=Acme Ltd\n");
+    data.writeFile(QStringLiteral("MRVInv.ini"), "[Invoice]\nVAT=1\nDisc=1\npdf=1\n");
+    Service::VAT = Service::Disc = false;
+    start(QStringLiteral("SE"));
+    EXPECT_EQ(Service::CompanyName, QStringLiteral("Acme Ltd"));
+    EXPECT_TRUE(Service::VAT);
+    EXPECT_TRUE(Service::Disc);
+    EXPECT_TRUE(Service::Pdf);
+    EXPECT_EQ(Service::ApplicationDir, packages.path());
+    EXPECT_FALSE(QFileInfo::exists(data.file(QStringLiteral("MRV.db"))));
+}
+
 TEST_F(StartTest, ShippedPackagesOpenTheirMenusAndListTheirVersions) {
     addShipped();
     start();
