@@ -1,18 +1,25 @@
 // Program entry: starts things, nothing more.
-#include "service/service.h"
+#include "app/application.h"
+#include "app/fmstart.h"
+#include "plugins/upfintf.h"
+#include "ui/dialogs.h"
 
 #include <QApplication>
-#include <QMainWindow>
+
+#include <memory>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Merovia"));
-    Service::GetGlobals();
-    Service::GetCompany();
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("TfmStart"));
-    window.setWindowTitle(QStringLiteral("Start"));
-    window.show();
-    Service::UserDefaultValues();
-    return app.exec();
+    QApplication application(argc, argv);
+    Application::SetTitle(QStringLiteral("Merovia"));
+    Application::SetShowHint(true);
+    std::unique_ptr<TfmStart> mainWindow;
+    try {
+        mainWindow = std::make_unique<TfmStart>();
+    } catch (const std::exception& error) {
+        // Without its application services the program cannot load its add-ons.
+        ui::ShowError(upfErrorMessage(error));
+        return 1;
+    }
+    mainWindow->show();
+    return application.exec();
 }

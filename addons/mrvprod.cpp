@@ -1,0 +1,22 @@
+// The products add-on: module tag "ProdModule", commands under "&Products".
+#include "plugins/addon.h"
+
+#include <memory>
+
+namespace {
+std::unique_ptr<TupfPlugin> plugin;
+}
+
+MRV_PACKAGE_UNITS("MRVProd")
+
+MRV_REGISTER_ROUTINE(Mrvprod) {
+    // The package keeps its plug-in even when registering fails: the program may already
+    // hold it.
+    plugin = std::make_unique<TupfPlugin>(
+        QStringLiteral("ProdModule"), QStringLiteral("Products v. 10.3.5.0"), QStringLiteral("2"));
+    upfServices().RegisterPlugin(plugin.get());
+}
+
+MRV_UNREGISTER_ROUTINE(Mrvprod) {
+    plugin.reset();
+}
