@@ -9,7 +9,11 @@
 #include "app/startrules.h"
 #include "plugins/package.h"
 #include "plugins/pluginmanager.h"
+#include "printing/tfmlanguage.h"
 #include "service/service.h"
+#include "settings/company.h"
+#include "settings/documentdata.h"
+#include "settings/logocopy.h"
 #include "ui/dialogs.h"
 
 #include <QAction>
@@ -433,10 +437,18 @@ void TfmStart::mnWriteInvoiceClick() {}
 void TfmStart::mnFinanceClick() {}
 void TfmStart::mnTaxClick() {}
 void TfmStart::mnVATClick() {}
-void TfmStart::mnCompanyClick() {}
-void TfmStart::mnSetupClick() {}
-void TfmStart::mnLanguageClick() {}
-void TfmStart::mnLogoInClick() {}
+void TfmStart::mnCompanyClick() {
+    ui::execModal<TfmCompany>(this);
+}
+void TfmStart::mnSetupClick() {
+    ui::execModal<TfmDocumentdata>(this);
+}
+void TfmStart::mnLanguageClick() {
+    ui::execModal<TfmLanguage>(this);
+}
+void TfmStart::mnLogoInClick() {
+    ui::execModal<TfmLogoCopy>(this);
+}
 
 void TfmStart::mnAbotMRVClick() {
     ui::execModal<TAboutBox>(this);

@@ -502,6 +502,16 @@ TEST_F(StartTest, DownloadWithoutABrowserShowsTheAddressInstead) {
     EXPECT_TRUE(address.contains(w.webAddress()));
 }
 
+TEST_F(StartTest, SystemMenuOpensItsWindowsModally) {
+    start();
+    ModalScript modal;
+    for (const char* name : {"mnSetup", "mnCompany", "mnLanguage", "mnLogoIn"})
+        item(name)->trigger();
+    EXPECT_EQ(modal.shown(),
+              QStringList({QStringLiteral("TfmDocumentdata"), QStringLiteral("TfmCompany"),
+                           QStringLiteral("TfmLanguage"), QStringLiteral("TfmLogoCopy")}));
+}
+
 TEST(HelpPages, EveryTopicTheProgramOpensHasAPageAndTheManualIsThere) {
     TempDataDir data;
     Service::HelpDir = QStringLiteral(MEROVIA_SOURCE_DATA_DIR "/help");

@@ -103,9 +103,11 @@ TEST(ReportEngine, PageBreaksKeepHeadersAndFootersOnEveryPage) {
         EXPECT_EQ(bands.count("Footer"), 1) << page.number;
         EXPECT_EQ(page.find("sysPage")->text, QString::number(page.number));
         const double footerTop = page.find("Footer")->rect.top();
-        for (const PlacedElement& e : page.elements)
-            if (e.kind == PlacedKind::Band && e.name != "Footer")
+        for (const PlacedElement& e : page.elements) {
+            if (e.kind == PlacedKind::Band && e.name != "Footer") {
                 EXPECT_LE(e.rect.bottom(), footerTop + 1e-6) << e.name.toStdString();
+            }
+        }
         details += bands.count("Detail");
     }
     EXPECT_EQ(details, 120);
