@@ -1,0 +1,1265 @@
+#include "pdfengine.h"
+
+#include "logging.h"
+#include "objectwriter.h"
+#include "pdfencryption.h"
+#include "pdffonts.h"
+#include "pdfsyntax.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QHash>
+#include <QObject>
+#include <QSaveFile>
+#include <QUrl>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+Q_LOGGING_CATEGORY(lcPdf, "merovia.pdf", QtCriticalMsg)
+
+#ifndef MEROVIA_PDF_VERSION
+#define MEROVIA_PDF_VERSION "1.0"
+#endif
+
+using pdf::appendColor;
+using pdf::appendInteger;
+using pdf::appendNumber;
+using pdf::appendReference;
+using pdf::DocumentFont;
+
+namespace {
+
+constexpr int kCatalog = 1;
+constexpr int kPageTree = 2;
+constexpr int kInfo = 3;
+constexpr int kProcSet = 4;
+constexpr int kResources = 5;
+
+const char* const kUnsupportedImage = "The PDF Engine does not support image format";
+
+// The six hatch figures, drawn in a 5 by 5 cell.
+const char* const kHatchFigures[6] = {"0 2.5 m 5 2.5 l S",                  // horizontal
+                                      "2.5 0 m 2.5 5 l S",                  // vertical
+                                      "0 2.5 m 2.5 0 l 5 2.5 m 2.5 5 l S",  // falling diagonal
+                                      "0 2.5 m 2.5 5 l 2.5 0 m 5 2.5 l S",  // rising diagonal
+                                      "0 2.5 m 5 2.5 l 2.5 0 m 2.5 5 l S",  // cross
+                                      "2.5 0 m 5 2.5 l 2.5 5 l 0 2.5 l s"}; // diagonal cross
+
+int hatchIndex(Qt::BrushStyle style) {
+    switch (style) {
+    case Qt::HorPattern:
+        return 0;
+    case Qt::VerPattern:
+        return 1;
+    case Qt::FDiagPattern:
+        return 2;
+    case Qt::BDiagPattern:
+        return 3;
+    case Qt::CrossPattern:
+        return 4;
+    case Qt::DiagCrossPattern:
+        return 5;
+    default:
+        return -1;
+    }
+}
+
+const char* dashArray(Qt::PenStyle style) {
+    switch (style) {
+    case Qt::DashLine:
+        return "[16 8]0";
+    case Qt::DotLine:
+        return "[3 4]0";
+    case Qt::DashDotLine:
+        return "[8 4 2 4]0";
+    case Qt::DashDotDotLine:
+        return "[8 4 2 4 2 8]0";
+    default:
+        return "[]0";
+    }
+}
+
+struct StyleKey {
+    QString family;
+    bool bold = false;
+    bool italic = false;
+    int charset = 0;
+    QString fallback; // family and style of the font that draws composite text
+
+    bool operator==(const StyleKey& o) const {
+        return bold == o.bold && italic == o.italic && charset == o.charset && family == o.family &&
+               fallback == o.fallback;
+    }
+};
+
+size_t qHash(const StyleKey& key, size_t seed = 0) {
+    return qHashMulti(seed, key.family, key.bold, key.italic, key.charset, key.fallback);
+}
+
+// Content fingerprint of a picture, so that the same logo drawn on every page is stored once.
+QByteArray imageFingerprint(const QImage& image) {
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    const int w = image.width(), h = image.height(), format = int(image.format());
+    hash.addData(QByteArrayView(reinterpret_cast<const char*>(&w), sizeof w));
+    hash.addData(QByteArrayView(reinterpret_cast<const char*>(&h), sizeof h));
+    hash.addData(QByteArrayView(reinterpret_cast<const char*>(&format), sizeof format));
+    const qsizetype lineBytes = (qsizetype(w) * image.depth() + 7) / 8;
+    for (int y = 0; y < h; ++y)
+        hash.addData(
+            QByteArrayView(reinterpret_cast<const char*>(image.constScanLine(y)), lineBytes));
+    return hash.result();
+}
+
+// The picture as 8-bit RGB, transparent parts laid over white as a printed page shows them.
+QImage flattenedRgb(const QImage& image) {
+    if (!image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_RGB888);
+    QImage rgb(image.size(), QImage::Format_RGB888);
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    if (rgb.isNull() || argb.isNull())
+        return {};
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        uchar* dst = rgb.scanLine(y);
+        for (int x = 0; x < argb.width(); ++x) {
+            const int a = qAlpha(src[x]);
+            dst[x * 3] = uchar((qRed(src[x]) * a + 255 * (255 - a)) / 255);
+            dst[x * 3 + 1] = uchar((qGreen(src[x]) * a + 255 * (255 - a)) / 255);
+            dst[x * 3 + 2] = uchar((qBlue(src[x]) * a + 255 * (255 - a)) / 255);
+        }
+    }
+    return rgb;
+}
+
+QByteArray rgbSamples(const QImage& image) {
+    const QImage rgb = flattenedRgb(image);
+    if (rgb.isNull())
+        return {};
+    QByteArray samples;
+    const qsizetype lineBytes = qsizetype(rgb.width()) * 3;
+    samples.reserve(lineBytes * rgb.height());
+    for (int y = 0; y < rgb.height(); ++y)
+        samples.append(reinterpret_cast<const char*>(rgb.constScanLine(y)), lineBytes);
+    return samples;
+}
+
+QByteArray passwordBytes(const QString& password) {
+    // The standard handler takes PDFDocEncoding passwords; Latin-1 agrees with it on letters.
+    return password.toLatin1().left(32);
+}
+
+bool isSimpleCharset(int charset) {
+    return charset == PdfCharset::Ansi || charset == PdfCharset::Default ||
+           charset == PdfCharset::Symbol;
+}
+
+} // namespace
+
+struct TgtCustomPDFEngine::Document {
+    std::unique_ptr<QSaveFile> file;
+    QIODevice* out = nullptr;
+    QString path;
+    pdf::ObjectWriter writer;
+    std::unique_ptr<pdf::StandardSecurityHandler> security;
+    QByteArray fileId;
+    QString timeStamp;
+
+    double xScale = 0.75; // points per input unit
+    double yScale = 0.75;
+    double defaultFontSize = 8;
+    QString defaultFontName;
+    int defaultCharset = PdfCharset::Default;
+
+    // Page being written.
+    bool pageOpen = false;
+    int pageNumber = 0;
+    int pageObject = 0;
+    int contentObject = 0;
+    int lengthObject = 0;
+    double pageWidth = 0;
+    double pageHeight = 0;
+    std::string content;
+    std::vector<int> annotations;
+    int imagesOnPage = 0;
+    std::vector<int> pageObjects;
+
+    // Shared resources.
+    std::vector<std::unique_ptr<DocumentFont>> fonts;
+    QHash<StyleKey, DocumentFont*> fontIndex;
+    QHash<StyleKey, QRawFont> rawFonts;
+    QHash<QString, QString> familyOf;
+    std::array<int, 6> patternObjects{};
+    struct ImageObject {
+        QByteArray name;
+        int object = 0;
+    };
+    QHash<QByteArray, ImageObject> images;
+    std::vector<ImageObject> imageList;
+    int backgroundImage = 0;
+    bool textUsed = false;
+    bool imagesUsed = false;
+
+    // Last simple font looked up: most items of a page share one.
+    DocumentFont* lastFont = nullptr;
+    QString lastName;
+    bool lastBold = false;
+    bool lastItalic = false;
+    int lastCharset = -1;
+
+    std::string textBytes;
+    std::vector<quint32> glyphs;
+    std::vector<int> unitStart;
+    std::vector<double> unitWidth;
+
+    double x(double inputX) const { return inputX * xScale; }
+    double y(double inputY) const { return pageHeight - inputY * yScale; }
+    void point(double inputX, double inputY) {
+        appendNumber(content, x(inputX));
+        content.push_back(' ');
+        appendNumber(content, y(inputY));
+        content.push_back(' ');
+    }
+
+    // Pen and brush of a path; the path follows, then endShape paints it.
+    struct PaintOps {
+        bool stroke = false;
+        bool fill = false;
+    };
+    PaintOps beginShape(const QPen& pen, const QBrush& brush) {
+        PaintOps ops;
+        ops.stroke = pen.style() != Qt::NoPen;
+        ops.fill = brush.style() != Qt::NoBrush;
+        std::string& c = content;
+        c += "\r\nq ";
+        if (ops.stroke) {
+            appendNumber(c, pen.widthF() * xScale);
+            c += " w ";
+            c += dashArray(pen.style());
+            c += " d ";
+            appendColor(c, pen.color());
+            c += " RG ";
+        }
+        if (ops.fill) {
+            const int hatch = hatchIndex(brush.style());
+            if (hatch >= 0) {
+                if (patternObjects[size_t(hatch)] == 0)
+                    patternObjects[size_t(hatch)] = writer.allocate();
+                c += "/CSP cs ";
+                appendColor(c, brush.color());
+                c += " /P";
+                appendInteger(c, hatch);
+                c += " scn ";
+            } else {
+                appendColor(c, brush.color());
+                c += " rg ";
+            }
+        }
+        return ops;
+    }
+    void endShape(PaintOps ops, bool closed) {
+        if (ops.stroke && ops.fill)
+            content += closed ? "b*" : "B*";
+        else if (ops.fill)
+            content += "f*";
+        else if (ops.stroke)
+            content += closed ? "s" : "S";
+        else
+            content += "n";
+        content += " Q";
+    }
+};
+
+void TgtCustomPDFEngine::TextItem::setFont(const QFont& font) {
+    fontName = font.family();
+    fontSize = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96.0;
+    bold = font.weight() >= QFont::DemiBold;
+    italic = font.style() != QFont::StyleNormal;
+    underline = font.underline();
+    strikeOut = font.strikeOut();
+}
+
+TgtCustomPDFEngine::TgtCustomPDFEngine() = default;
+
+TgtCustomPDFEngine::~TgtCustomPDFEngine() {
+    if (m_doc)
+        abortDoc();
+}
+
+void TgtCustomPDFEngine::setFileName(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    m_fileName = dot > slash + 1 ? path.left(dot) : path;
+}
+
+QString TgtCustomPDFEngine::outputFilePath() const {
+    if (FileExtension.isEmpty())
+        return m_fileName;
+    return m_fileName + u'.' + FileExtension;
+}
+
+void TgtCustomPDFEngine::setMessageHandler(std::function<void(const QString&)> handler) {
+    m_messageHandler = std::move(handler);
+}
+
+void TgtCustomPDFEngine::setSetupDialog(std::function<bool(TgtCustomPDFEngine&)> dialog) {
+    m_setupDialog = std::move(dialog);
+}
+
+bool TgtCustomPDFEngine::isDocumentOpen() const {
+    return m_doc != nullptr;
+}
+bool TgtCustomPDFEngine::isPageOpen() const {
+    return m_doc && m_doc->pageOpen;
+}
+int TgtCustomPDFEngine::pageCount() const {
+    return m_doc ? int(m_doc->pageObjects.size()) : 0;
+}
+
+QString TgtCustomPDFEngine::producer() {
+    return QStringLiteral("Merovia PDF Engine " MEROVIA_PDF_VERSION);
+}
+
+void TgtCustomPDFEngine::openCreatedFile(const QString&) {}
+
+void TgtCustomPDFEngine::report(const QString& message) {
+    qCWarning(lcPdf) << message;
+    m_warnings.append(message);
+    if (m_messageHandler)
+        m_messageHandler(message);
+}
+
+bool TgtCustomPDFEngine::beginDoc() {
+    m_error.clear();
+    if (m_doc) {
+        m_error = QObject::tr("A PDF document is already being written.");
+        return false;
+    }
+    if (Preferences.ShowSetupDialog && m_setupDialog && !m_setupDialog(*this))
+        return false;
+    m_warnings.clear();
+
+    auto doc = std::make_unique<Document>();
+    if (Preferences.OutputToUserStream) {
+        if (!m_userStream || !m_userStream->isWritable()) {
+            m_error = QObject::tr("The PDF document has no open stream to be written to.");
+            return false;
+        }
+        doc->out = m_userStream;
+    } else {
+        if (m_fileName.isEmpty()) {
+            m_error = QObject::tr("No file name was given for the PDF file.");
+            return false;
+        }
+        doc->path = outputFilePath();
+        doc->file = std::make_unique<QSaveFile>(doc->path);
+        if (!doc->file->open(QIODevice::WriteOnly)) {
+            m_error = QObject::tr("The PDF file \"%1\" cannot be created: %2")
+                          .arg(QDir::toNativeSeparators(doc->path), doc->file->errorString());
+            return false;
+        }
+        doc->out = doc->file.get();
+    }
+
+    doc->xScale = 72.0 / (InputXRes > 0 ? InputXRes : 96.0);
+    doc->yScale = 72.0 / (InputYRes > 0 ? InputYRes : 96.0);
+    doc->defaultFontName = Font.Name.trimmed().isEmpty() ? QStringLiteral("Arial") : Font.Name;
+    doc->defaultCharset = Font.Charset;
+    doc->defaultFontSize =
+        Font.Height == 0
+            ? 8.0
+            : std::round(std::abs(Font.Height) * 72.0 / (InputYRes > 0 ? InputYRes : 96.0));
+    doc->writer.start(doc->out, Compression.Enabled, pdf::zlibLevelFor(Compression.Level), 5);
+    doc->timeStamp = pdf::timeStamp(QDateTime::currentDateTime());
+
+    if (Encryption.Enabled) {
+        QCryptographicHash id(QCryptographicHash::Md5);
+        id.addData(outputFilePath().toUtf8());
+        id.addData(doc->timeStamp.toUtf8());
+        id.addData(QByteArray::number(QDateTime::currentMSecsSinceEpoch()));
+        id.addData(QByteArray::number(Encryption.Level) +
+                   QByteArray::number(Encryption.UserPermissions));
+        doc->fileId = id.result();
+        doc->security = std::make_unique<pdf::StandardSecurityHandler>(
+            Encryption.Level, passwordBytes(Encryption.OwnerPassword),
+            passwordBytes(Encryption.UserPassword), pdf::permissionBits(Encryption.UserPermissions),
+            doc->fileId);
+        doc->writer.setSecurity(doc->security.get());
+    }
+
+    static const char kHeader[] = "%PDF-1.4\r\n%\xE2\xE3\xCF\xD3\r\n";
+    doc->writer.write(std::string_view(kHeader, sizeof kHeader - 1));
+    doc->content.reserve(64 * 1024);
+    m_doc = std::move(doc);
+    return true;
+}
+
+void TgtCustomPDFEngine::beginPage() {
+    if (!m_doc) {
+        qCWarning(lcPdf) << "beginPage without a document";
+        return;
+    }
+    Document& d = *m_doc;
+    if (d.pageOpen)
+        endPage();
+    d.pageOpen = true;
+    ++d.pageNumber;
+    d.imagesOnPage = 0;
+    d.annotations.clear();
+    d.content.clear();
+    d.pageObject = d.writer.allocate();
+    d.contentObject = d.writer.allocate();
+    d.lengthObject = d.writer.allocate();
+    d.pageWidth = (Page.Width > 0 ? Page.Width : 8.2677) * 72.0;
+    d.pageHeight = (Page.Height > 0 ? Page.Height : 11.6929) * 72.0;
+
+    // Positions are converted to points directly, so the page matrix stays the identity and
+    // the file never depends on the screen of the machine that writes it.
+    std::string& c = d.content;
+    c += "q ";
+    appendNumber(c, 1.0);
+    c += " 0 0 ";
+    appendNumber(c, 1.0);
+    c += " 0 0 cm\r\n";
+    c += "\r\nq\r\n";
+    appendColor(c, BackgroundColor);
+    c += " rg n ";
+    appendNumber(c, 0);
+    c += ' ';
+    appendNumber(c, 0);
+    c += ' ';
+    appendNumber(c, d.pageWidth);
+    c += ' ';
+    appendNumber(c, d.pageHeight);
+    c += " re f";
+    if (!BackgroundImage.isNull()) {
+        if (d.backgroundImage == 0) {
+            const QByteArray samples = rgbSamples(BackgroundImage);
+            if (samples.isEmpty()) {
+                report(QString::fromLatin1(kUnsupportedImage));
+            } else {
+                d.backgroundImage = d.writer.allocate();
+                std::string head = "<</Type/XObject/Subtype/Image/Name/Img0/Width ";
+                appendInteger(head, BackgroundImage.width());
+                head += "/Height ";
+                appendInteger(head, BackgroundImage.height());
+                head += "/BitsPerComponent 8";
+                if (d.writer.compressing())
+                    head += "/Filter/FlateDecode";
+                head += "/ColorSpace/DeviceRGB/Length ";
+                const auto data = d.writer.prepareStream(
+                    d.backgroundImage,
+                    std::string_view(samples.constData(), size_t(samples.size())), true);
+                appendInteger(head, qint64(data.size()));
+                head += ">>\r\nstream\r\n";
+                d.writer.beginObject(d.backgroundImage);
+                d.writer.write(head);
+                d.writer.write(data);
+                d.writer.write("\r\nendstream\r\nendobj\r\n");
+                d.imagesUsed = true;
+            }
+        }
+        if (d.backgroundImage != 0) {
+            c += " q ";
+            appendNumber(c, d.pageWidth);
+            c += " 0 0 ";
+            appendNumber(c, d.pageHeight);
+            c += " 0 0 cm /Img0 Do Q";
+        }
+    }
+    c += "\r\nQ";
+}
+
+void TgtCustomPDFEngine::endPage() {
+    if (!m_doc || !m_doc->pageOpen)
+        return;
+    Document& d = *m_doc;
+    pdf::ObjectWriter& w = d.writer;
+    d.pageOpen = false;
+
+    std::string body = "/Type/Page/Parent ";
+    appendReference(body, kPageTree);
+    body += "/MediaBox [0 0 ";
+    appendNumber(body, d.pageWidth);
+    body += ' ';
+    appendNumber(body, d.pageHeight);
+    body += "]/Resources ";
+    appendReference(body, kResources);
+    body += "/Contents ";
+    appendReference(body, d.contentObject);
+    if (!d.annotations.empty()) {
+        body += "/Annots [";
+        for (size_t i = 0; i < d.annotations.size(); ++i) {
+            if (i > 0)
+                body += ' ';
+            appendReference(body, d.annotations[i]);
+        }
+        body += ']';
+    }
+    body += "\r\n";
+    w.writeObject(d.pageObject, body);
+
+    d.content += "\r\nQ\r\n";
+    const std::string_view data = w.prepareStream(d.contentObject, d.content, true);
+    body = "/Length ";
+    appendReference(body, d.lengthObject);
+    if (w.compressing())
+        body += "/Filter /FlateDecode";
+    body += "\r\n";
+    w.beginObject(d.contentObject);
+    w.write("<<\r\n");
+    w.write(body);
+    w.write(">>\r\nstream\r\n");
+    w.write(data);
+    w.write("\r\nendstream\r\nendobj\r\n");
+
+    body.clear();
+    appendInteger(body, qint64(data.size()));
+    w.writeObject(d.lengthObject, body);
+    d.pageObjects.push_back(d.pageObject);
+}
+
+bool TgtCustomPDFEngine::failDocument() {
+    m_error = m_doc->writer.errorString();
+    abortDoc();
+    return false;
+}
+
+void TgtCustomPDFEngine::abortDoc() {
+    if (!m_doc)
+        return;
+    if (m_doc->file)
+        m_doc->file->cancelWriting();
+    m_doc.reset();
+}
+
+bool TgtCustomPDFEngine::endDoc() {
+    if (!m_doc) {
+        if (m_error.isEmpty())
+            m_error = QObject::tr("No PDF document is being written.");
+        return false;
+    }
+    Document& d = *m_doc;
+    pdf::ObjectWriter& w = d.writer;
+    if (d.pageOpen)
+        endPage();
+    if (d.pageObjects.empty()) {
+        // A file without pages cannot be shown by most viewers.
+        beginPage();
+        endPage();
+    }
+
+    // Catalog.
+    static const char* const kLayouts[] = {"/SinglePage", "/OneColumn", "/TwoColumnLeft",
+                                           "/TwoColumnRight"};
+    static const char* const kModes[] = {"/UseNone", "/UseOutlines", "/UseThumbs", "/FullScreen"};
+    static const char* const kNonFullScreen[] = {"/UseNone", "/UseOutlines", "/UseThumbs"};
+    std::string body = "/Type/Catalog/Pages ";
+    appendReference(body, kPageTree);
+    body += "/PageMode ";
+    body += kModes[std::clamp(int(ViewerPreferences.PageMode), 0, 3)];
+    body += "/PageLayout ";
+    body += kLayouts[std::clamp(int(ViewerPreferences.PageLayout), 0, 3)];
+    std::string viewer;
+    if (ViewerPreferences.CenterWindow)
+        viewer += "/CenterWindow true";
+    if (ViewerPreferences.FitWindow)
+        viewer += "/FitWindow true";
+    if (ViewerPreferences.HideWindowUI)
+        viewer += "/HideWindowUI true";
+    if (ViewerPreferences.HideMenuBar)
+        viewer += "/HideMenubar true";
+    if (ViewerPreferences.HideToolBar)
+        viewer += "/HideToolbar true";
+    if (ViewerPreferences.NonFullScreenPageMode != nfpmUseNone) {
+        viewer += "/NonFullScreenPageMode ";
+        viewer += kNonFullScreen[std::clamp(int(ViewerPreferences.NonFullScreenPageMode), 0, 2)];
+    }
+    if (!viewer.empty())
+        body += "/ViewerPreferences <<" + viewer + ">>";
+    body += "\r\n";
+    w.writeObject(kCatalog, body);
+
+    // Page tree.
+    body = "/Type/Pages/Count ";
+    appendInteger(body, qint64(d.pageObjects.size()));
+    body += "/Kids [";
+    for (size_t i = 0; i < d.pageObjects.size(); ++i) {
+        if (i > 0)
+            body += ' ';
+        appendReference(body, d.pageObjects[i]);
+    }
+    body += "]\r\n";
+    w.writeObject(kPageTree, body);
+
+    // Shared resources.
+    body.clear();
+    bool anyPattern = false;
+    for (const int object : d.patternObjects)
+        anyPattern = anyPattern || object != 0;
+    if (anyPattern) {
+        body += "/ColorSpace <</CSP [/Pattern /DeviceRGB]>>\r\n/Pattern <<";
+        for (int i = 0; i < 6; ++i) {
+            if (d.patternObjects[size_t(i)] == 0)
+                continue;
+            body += "/P";
+            appendInteger(body, i);
+            body += ' ';
+            appendReference(body, d.patternObjects[size_t(i)]);
+        }
+        body += ">>\r\n";
+    }
+    if (!d.fonts.empty()) {
+        body += "/Font <<";
+        for (const auto& font : d.fonts) {
+            body += "/F";
+            appendInteger(body, font->position);
+            body += ' ';
+            appendReference(body, font->objectNumber);
+            body += ' ';
+        }
+        body += ">>\r\n";
+    }
+    body += "/ProcSet ";
+    appendReference(body, kProcSet);
+    if (!d.imageList.empty() || d.backgroundImage != 0) {
+        body += "/XObject <<";
+        for (const auto& image : d.imageList) {
+            body += "/" + image.name.toStdString() + " ";
+            appendReference(body, image.object);
+        }
+        if (d.backgroundImage != 0) {
+            body += " /Img0 ";
+            appendReference(body, d.backgroundImage);
+        }
+        body += " >>";
+    }
+    body += "\r\n";
+    w.writeObject(kResources, body);
+
+    body = "[/PDF";
+    if (d.textUsed)
+        body += " /Text";
+    if (d.imagesUsed)
+        body += " /ImageC";
+    body += "]";
+    w.writeObject(kProcSet, body);
+
+    for (int i = 0; i < 6; ++i) {
+        const int object = d.patternObjects[size_t(i)];
+        if (object == 0)
+            continue;
+        const std::string figure = std::string("2 J 2 j 0.3 w ") + kHatchFigures[i];
+        w.writeStreamObject(object,
+                            "/Type /Pattern/PatternType 1/PaintType 2/TilingType 1/BBox [0 0 5 "
+                            "5]/XStep 5/YStep 5/Resources <<>>",
+                            figure);
+    }
+
+    const pdf::FontEmbedding embedding{Preferences.EmbedTrueTypeFonts, FontEmbedExcludeList};
+    for (const auto& font : d.fonts)
+        pdf::writeFont(w, *font, embedding);
+
+    std::string trailer;
+    if (d.security) {
+        const int encryptObject = w.allocate();
+        w.writeObject(encryptObject, d.security->dictionaryBody());
+        const std::string id = pdf::toHex(d.fileId);
+        trailer = "/ID [<" + id + "><" + id + ">]/Encrypt ";
+        appendReference(trailer, encryptObject);
+    }
+
+    // Document information.
+    body.clear();
+    auto entry = [&](const char* key, const QByteArray& value) {
+        body += key;
+        body += ' ';
+        body += w.stringToken(kInfo, value);
+        body += "\r\n";
+    };
+    entry("/CreationDate", d.timeStamp.toLatin1());
+    entry("/ModDate", d.timeStamp.toLatin1());
+    entry("/Producer", pdf::utf16beWithMark(producer()));
+    const std::pair<const char*, const QString*> texts[] = {{"/Author", &Author},
+                                                            {"/Keywords", &Keywords},
+                                                            {"/Creator", &Creator},
+                                                            {"/Title", &Title},
+                                                            {"/Subject", &Subject}};
+    for (const auto& [key, value] : texts) {
+        if (!value->trimmed().isEmpty())
+            entry(key, pdf::utf16beWithMark(*value));
+    }
+    w.writeObject(kInfo, body);
+
+    w.finish(kCatalog, kInfo, trailer);
+    if (w.failed())
+        return failDocument();
+
+    const QString path = d.path;
+    if (d.file && !d.file->commit()) {
+        m_error = QObject::tr("The PDF file \"%1\" could not be written: %2")
+                      .arg(QDir::toNativeSeparators(path), d.file->errorString());
+        m_doc.reset();
+        return false;
+    }
+    m_doc.reset();
+    if (!path.isEmpty()) {
+        m_filesCreated.append(path);
+        if (Preferences.OpenAfterCreate)
+            openCreatedFile(path);
+    }
+    return true;
+}
+
+// ---- Shapes ----
+
+void TgtCustomPDFEngine::drawLine(const QPointF& from, const QPointF& to, const QPen& pen) {
+    if (!isPageOpen() || pen.style() == Qt::NoPen)
+        return;
+    Document& d = *m_doc;
+    const Document::PaintOps ops = d.beginShape(pen, Qt::NoBrush);
+    d.point(from.x(), from.y());
+    d.content += "m ";
+    d.point(to.x(), to.y());
+    d.content += "l ";
+    d.endShape(ops, false);
+}
+
+void TgtCustomPDFEngine::drawRect(const QRectF& rect, const QPen& pen, const QBrush& brush) {
+    if (!isPageOpen())
+        return;
+    Document& d = *m_doc;
+    const QRectF r = rect.normalized();
+    const Document::PaintOps ops = d.beginShape(pen, brush);
+    d.point(r.left(), r.bottom());
+    appendNumber(d.content, r.width() * d.xScale);
+    d.content += ' ';
+    appendNumber(d.content, r.height() * d.yScale);
+    d.content += " re ";
+    d.endShape(ops, true);
+}
+
+void TgtCustomPDFEngine::drawRoundRect(const QRectF& rect, double xRadius, double yRadius,
+                                       const QPen& pen, const QBrush& brush) {
+    if (!isPageOpen())
+        return;
+    const QRectF r = rect.normalized();
+    if (xRadius <= 0 || yRadius <= 0) {
+        drawRect(r, pen, brush);
+        return;
+    }
+    Document& d = *m_doc;
+    const double left = d.x(r.left()), right = d.x(r.right());
+    const double top = d.y(r.top()), bottom = d.y(r.bottom());
+    const double rx = std::min(xRadius * d.xScale, (right - left) / 2);
+    const double ry = std::min(yRadius * d.yScale, (top - bottom) / 2);
+    const Document::PaintOps ops = d.beginShape(pen, brush);
+    std::string& c = d.content;
+    appendNumber(c, left + rx);
+    c += ' ';
+    appendNumber(c, bottom);
+    c += " m\r\n";
+    pdf::appendArc(c, right - rx, bottom + ry, rx, ry, 270, 90, false);
+    pdf::appendArc(c, right - rx, top - ry, rx, ry, 0, 90, false);
+    pdf::appendArc(c, left + rx, top - ry, rx, ry, 90, 90, false);
+    pdf::appendArc(c, left + rx, bottom + ry, rx, ry, 180, 90, false);
+    d.endShape(ops, true);
+}
+
+void TgtCustomPDFEngine::drawEllipse(const QRectF& rect, const QPen& pen, const QBrush& brush) {
+    if (!isPageOpen())
+        return;
+    Document& d = *m_doc;
+    const QRectF r = rect.normalized();
+    const Document::PaintOps ops = d.beginShape(pen, brush);
+    pdf::appendArc(d.content, d.x(r.center().x()), d.y(r.center().y()), r.width() / 2 * d.xScale,
+                   r.height() / 2 * d.yScale, 0, 360, true);
+    d.endShape(ops, true);
+}
+
+void TgtCustomPDFEngine::drawArc(const QRectF& rect, double startAngle, double spanAngle,
+                                 const QPen& pen) {
+    if (!isPageOpen() || pen.style() == Qt::NoPen || spanAngle == 0)
+        return;
+    Document& d = *m_doc;
+    const QRectF r = rect.normalized();
+    const Document::PaintOps ops = d.beginShape(pen, Qt::NoBrush);
+    pdf::appendArc(d.content, d.x(r.center().x()), d.y(r.center().y()), r.width() / 2 * d.xScale,
+                   r.height() / 2 * d.yScale, startAngle, spanAngle, true);
+    d.endShape(ops, false);
+}
+
+void TgtCustomPDFEngine::drawPolygon(const QPolygonF& points, const QPen& pen,
+                                     const QBrush& brush) {
+    if (!isPageOpen() || points.size() < 2)
+        return;
+    Document& d = *m_doc;
+    const Document::PaintOps ops = d.beginShape(pen, brush);
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        d.point(points[i].x(), points[i].y());
+        d.content += i == 0 ? "m " : "l ";
+    }
+    d.endShape(ops, true);
+}
+
+void TgtCustomPDFEngine::drawPolyline(const QPolygonF& points, const QPen& pen) {
+    if (!isPageOpen() || points.size() < 2 || pen.style() == Qt::NoPen)
+        return;
+    Document& d = *m_doc;
+    const Document::PaintOps ops = d.beginShape(pen, Qt::NoBrush);
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        d.point(points[i].x(), points[i].y());
+        d.content += i == 0 ? "m " : "l ";
+    }
+    d.endShape(ops, false);
+}
+
+// ---- Images ----
+
+void TgtCustomPDFEngine::drawImage(const QPointF& topLeft, const QImage& image) {
+    const double dpi = ImageSettings.SourceDPI > 0 ? ImageSettings.SourceDPI : 96.0;
+    drawImage(
+        QRectF(topLeft, QSizeF(image.width() / dpi * InputXRes, image.height() / dpi * InputYRes)),
+        image);
+}
+
+void TgtCustomPDFEngine::drawImage(const QRectF& rect, const QImage& image) {
+    if (!isPageOpen())
+        return;
+    if (image.isNull() || image.format() == QImage::Format_Invalid) {
+        report(QString::fromLatin1(kUnsupportedImage));
+        return;
+    }
+    Document& d = *m_doc;
+    pdf::ObjectWriter& w = d.writer;
+    QByteArray key;
+    if (Preferences.UseImagesAsResources)
+        key = imageFingerprint(image);
+    auto found = key.isEmpty() ? d.images.end() : d.images.find(key);
+    if (found == d.images.end()) {
+        QByteArray data;
+        bool jpeg = false;
+        if (ImageSettings.OutputImageFormat == ifJPEG) {
+            QBuffer buffer(&data);
+            buffer.open(QIODevice::WriteOnly);
+            jpeg = flattenedRgb(image).save(&buffer, "JPEG", 90);
+            if (!jpeg) {
+                qCWarning(lcPdf) << "JPEG writer unavailable, picture stored as raw samples";
+                data.clear();
+            }
+        }
+        if (!jpeg)
+            data = rgbSamples(image);
+        if (data.isEmpty()) {
+            report(QString::fromLatin1(kUnsupportedImage));
+            return;
+        }
+        Document::ImageObject object;
+        object.object = w.allocate();
+        object.name =
+            "Img" + QByteArray::number(d.pageNumber) + '_' + QByteArray::number(d.imagesOnPage++);
+        const bool deflate = !jpeg && w.compressing();
+        const std::string_view stored = w.prepareStream(
+            object.object, std::string_view(data.constData(), size_t(data.size())), !jpeg);
+        std::string head =
+            "<</Type/XObject/Subtype/Image/Name/" + object.name.toStdString() + "/Width ";
+        appendInteger(head, image.width());
+        head += "/Height ";
+        appendInteger(head, image.height());
+        head += "/BitsPerComponent 8";
+        if (jpeg)
+            head += "/Filter/DCTDecode";
+        else if (deflate)
+            head += "/Filter/FlateDecode";
+        head += "/ColorSpace/DeviceRGB/Length ";
+        appendInteger(head, qint64(stored.size()));
+        head += ">>\r\nstream\r\n";
+        w.beginObject(object.object);
+        w.write(head);
+        w.write(stored);
+        w.write("\r\nendstream\r\nendobj\r\n");
+        d.imageList.push_back(object);
+        d.imagesUsed = true;
+        if (key.isEmpty())
+            key = QByteArray::number(object.object); // never found again
+        found = d.images.insert(key, object);
+    }
+    const QRectF r = rect.normalized();
+    std::string& c = d.content;
+    c += "\r\nq ";
+    appendNumber(c, r.width() * d.xScale);
+    c += " 0 0 ";
+    appendNumber(c, r.height() * d.yScale);
+    c += ' ';
+    d.point(r.left(), r.bottom());
+    c += "cm /" + found->name.toStdString() + " Do Q";
+}
+
+// ---- Text ----
+
+void TgtCustomPDFEngine::drawText(const TextItem& item) {
+    if (!isPageOpen() || item.text.isEmpty())
+        return;
+    Document& d = *m_doc;
+    std::string& c = d.content;
+    const QString text = pdf::expandTabs(item.text);
+    const double size = item.fontSize > 0 ? item.fontSize : d.defaultFontSize;
+    const QString& requested = item.fontName.isEmpty() ? d.defaultFontName : item.fontName;
+    const bool justified = (item.alignment & Qt::AlignJustify) && item.angle == 0;
+
+    // 1. Simple font when the text fits its encoding, composite font otherwise.
+    const pdf::SingleByteEncoding& encoding = pdf::SingleByteEncoding::get(FontEncoding);
+    std::string& bytes = d.textBytes;
+    bytes.clear();
+    bool composite = !isSimpleCharset(item.charset);
+    if (!composite) {
+        for (const QChar ch : text) {
+            const char16_t u = ch.unicode();
+            int code;
+            if (u < 0x20)
+                code = u; // control characters are escaped in the string
+            else if (item.charset == PdfCharset::Symbol && u >= 0xF020 && u <= 0xF0FF)
+                code = u & 0xFF;
+            else
+                code = encoding.fromUnicode(u);
+            if (code < 0) {
+                composite = true;
+                break;
+            }
+            bytes.push_back(char(code));
+        }
+    }
+
+    DocumentFont* font = nullptr;
+    if (!composite) {
+        if (d.lastFont && d.lastCharset == item.charset && d.lastBold == item.bold &&
+            d.lastItalic == item.italic && d.lastName == requested) {
+            font = d.lastFont;
+        } else {
+            auto family = d.familyOf.constFind(requested);
+            if (family == d.familyOf.constEnd())
+                family = d.familyOf.insert(requested, pdf::installedFamily(requested));
+            const StyleKey key{family.value(), item.bold, item.italic, item.charset, {}};
+            font = d.fontIndex.value(key);
+            if (!font) {
+                QRawFont& raw = d.rawFonts[key];
+                if (!raw.isValid())
+                    raw = pdf::resolveRawFont(key.family, item.bold, item.italic);
+                auto created = pdf::makeSimpleFont(key.family, item.bold, item.italic, item.charset,
+                                                   raw, FontEncoding);
+                created->position = int(d.fonts.size());
+                created->objectNumber = d.writer.allocate();
+                font = created.get();
+                d.fonts.push_back(std::move(created));
+                d.fontIndex.insert(key, font);
+            }
+            d.lastFont = font;
+            d.lastName = requested;
+            d.lastBold = item.bold;
+            d.lastItalic = item.italic;
+            d.lastCharset = item.charset;
+        }
+        for (const char b : bytes)
+            font->usedCodes.set(static_cast<unsigned char>(b));
+    } else {
+        auto family = d.familyOf.constFind(requested);
+        if (family == d.familyOf.constEnd())
+            family = d.familyOf.insert(requested, pdf::installedFamily(requested));
+        StyleKey key{family.value(), item.bold, item.italic, item.charset, {}};
+        QRawFont& primary = d.rawFonts[key];
+        if (!primary.isValid())
+            primary = pdf::resolveRawFont(key.family, item.bold, item.italic);
+        const QRawFont raw = pdf::compositeRawFont(primary, text, item.bold, item.italic);
+        if (!raw.isValid()) {
+            report(QObject::tr("No TrueType font is installed to write \"%1\".").arg(text));
+            return;
+        }
+        key.fallback = raw.familyName() + u'\x1f' + raw.styleName();
+        font = d.fontIndex.value(key);
+        if (!font) {
+            auto created =
+                pdf::makeCompositeFont(key.family, item.bold, item.italic, item.charset, raw);
+            created->position = int(d.fonts.size());
+            created->objectNumber = d.writer.allocate();
+            font = created.get();
+            d.fonts.push_back(std::move(created));
+            d.fontIndex.insert(key, font);
+        }
+    }
+    d.textUsed = true;
+
+    // 2. Units drawn (bytes or glyphs), where each starts in the text, and their widths when
+    //    the layout needs them.
+    const bool rotated = item.angle != 0 && item.angle != 360;
+    const bool aligned = !rotated && (item.alignment & (Qt::AlignRight | Qt::AlignHCenter));
+    const bool wantLinks = Preferences.ActivateHyperlinks && !rotated;
+    QList<pdf::FoundLink> links;
+    if (wantLinks)
+        links = pdf::findLinks(text);
+    const bool measure =
+        aligned || justified || item.underline || item.strikeOut || !links.isEmpty();
+    d.glyphs.clear();
+    d.unitStart.clear();
+    d.unitWidth.clear();
+    if (composite) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            char32_t cp = text.at(i).unicode();
+            const qsizetype start = i;
+            if (QChar::isHighSurrogate(cp) && i + 1 < text.size() &&
+                text.at(i + 1).isLowSurrogate()) {
+                cp = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+                ++i;
+            }
+            if (cp < 0x20)
+                cp = u' ';
+            const quint32 glyph = font->glyphFor(cp);
+            font->usedGlyphs.insert(glyph);
+            if (glyph != 0 && !font->textOfGlyph.count(glyph))
+                font->textOfGlyph.emplace(glyph, QString::fromUcs4(&cp, 1));
+            d.glyphs.push_back(glyph);
+            d.unitStart.push_back(int(start));
+            if (measure)
+                d.unitWidth.push_back(font->glyphWidth(glyph) * size / 1000.0);
+        }
+    } else if (measure) {
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            d.unitStart.push_back(int(i));
+            d.unitWidth.push_back(font->widths[static_cast<unsigned char>(bytes[i])] * size /
+                                  1000.0);
+        }
+    }
+    const size_t units = composite ? d.glyphs.size() : bytes.size();
+    const double spacing = composite || justified ? 0.0 : item.charSpacing;
+    double textWidth = 0;
+    for (const double wdt : d.unitWidth)
+        textWidth += wdt;
+    if (units > 1)
+        textWidth += spacing * double(units - 1);
+
+    // 3. Position: left edge and baseline in PDF space.
+    const double left = d.x(item.rect.left());
+    const double top = d.y(item.rect.top());
+    double x = left;
+    double y = top - size;
+    const double boxWidth = item.rect.width() * d.xScale;
+    if (aligned && !justified) {
+        if (item.alignment & Qt::AlignRight)
+            x = left + boxWidth - textWidth;
+        else
+            x = left + (boxWidth - textWidth) / 2;
+    }
+    const double rise = item.script == TextItem::Superscript ? size / 2
+                        : item.script == TextItem::Subscript ? -size / 2
+                                                             : 0.0;
+    const double angle = item.angle * M_PI / 180.0;
+    const double cosA = std::cos(angle), sinA = std::sin(angle);
+    if (rotated) {
+        x = left + size * sinA;
+        y = top - size * cosA;
+    }
+
+    // 4. The text object.
+    c += "\r\n q ";
+    if (item.clip) {
+        appendNumber(c, left);
+        c += ' ';
+        appendNumber(c, d.y(item.rect.bottom()));
+        c += ' ';
+        appendNumber(c, boxWidth);
+        c += ' ';
+        appendNumber(c, item.rect.height() * d.yScale);
+        c += " re W n\r\n";
+    }
+    c += "BT\r\n";
+    c += item.renderMode == TextItem::Stroke          ? "1 Tr"
+         : item.renderMode == TextItem::FillAndStroke ? "2 Tr"
+                                                      : "0 Tr";
+    if (rise != 0) {
+        c += ' ';
+        appendNumber(c, rise);
+        c += " Ts";
+    }
+    c += "\r\n";
+    appendColor(c, item.color);
+    c += " rg";
+    if (item.renderMode != TextItem::Fill) {
+        // Outlined letters take the stroke colour; without it they would come out black.
+        c += ' ';
+        appendColor(c, item.color);
+        c += " RG";
+    }
+    c += "\r\n/F";
+    appendInteger(c, font->position);
+    c += ' ';
+    appendNumber(c, size);
+    c += " Tf\r\n";
+    if (composite) {
+        c += "0 Tc\r\n0 Tw\r\n";
+    } else if (!justified) {
+        c += ' ';
+        appendNumber(c, spacing);
+        c += " Tc 0 Tw\r\n";
+    } else {
+        c += "0 Tw\r\n";
+    }
+
+    auto appendUnit = [&](size_t i) {
+        if (composite) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "%04X", d.glyphs[i] & 0xFFFF);
+            c += hex;
+        } else {
+            pdf::appendLiteralBody(c, std::string_view(&bytes[i], 1));
+        }
+    };
+    auto appendAll = [&]() {
+        if (composite) {
+            c += '<';
+            for (size_t i = 0; i < units; ++i)
+                appendUnit(i);
+            c += '>';
+        } else {
+            c += '(';
+            pdf::appendLiteralBody(c, bytes);
+            c += ')';
+        }
+    };
+    if (rotated) {
+        appendNumber(c, cosA);
+        c += ' ';
+        appendNumber(c, sinA);
+        c += ' ';
+        appendNumber(c, -sinA);
+        c += ' ';
+        appendNumber(c, cosA);
+        c += ' ';
+        appendNumber(c, x);
+        c += ' ';
+        appendNumber(c, y);
+        c += " Tm \r\n";
+        appendAll();
+        c += " Tj";
+    } else if (justified && units > 1) {
+        // The room left over goes into the word gaps, or between all letters of one word.
+        size_t gaps = 0;
+        size_t lastVisible = units - 1;
+        auto isBlank = [&](size_t i) {
+            return composite ? text.at(d.unitStart[i]) == u' ' : bytes[i] == ' ';
+        };
+        while (lastVisible > 0 && isBlank(lastVisible))
+            --lastVisible;
+        for (size_t i = 0; i < lastVisible; ++i)
+            gaps += isBlank(i) ? 1 : 0;
+        const bool byWords = gaps > 0;
+        if (!byWords)
+            gaps = lastVisible;
+        const double extra = gaps > 0 ? (boxWidth - textWidth) / double(gaps) : 0.0;
+        appendNumber(c, x);
+        c += ' ';
+        appendNumber(c, y);
+        c += " Td\r\n[";
+        for (size_t i = 0; i < units; ++i) {
+            c += composite ? '<' : '(';
+            appendUnit(i);
+            c += composite ? '>' : ')';
+            const bool stretched = i < lastVisible && (!byWords || isBlank(i));
+            appendNumber(c, stretched ? -extra * 1000.0 / size : 0.0);
+        }
+        c += " ]TJ ";
+        // Link and line positions follow the stretched letters.
+        textWidth = 0;
+        for (size_t i = 0; i < units; ++i) {
+            if (i < lastVisible && (!byWords || isBlank(i)))
+                d.unitWidth[i] += extra;
+            textWidth += d.unitWidth[i];
+        }
+    } else {
+        appendNumber(c, x);
+        c += ' ';
+        appendNumber(c, y);
+        c += composite ? " Td " : " Td\r\n";
+        appendAll();
+        c += " Tj";
+    }
+    c += "\r\nET Q ";
+
+    // 5. Underline and strike-out, along the baseline even when it is turned.
+    const pdf::FontMetrics& m = font->metrics;
+    auto lineAt = [&](double offset) {
+        double length = textWidth;
+        if (item.clip)
+            length = std::min(length, boxWidth - (x - left));
+        if (length <= 0)
+            return;
+        const double baseX = x, baseY = y + rise + offset;
+        const double x1 = rotated ? x - offset * sinA : baseX;
+        const double y1 = rotated ? y + offset * cosA : baseY;
+        const double x2 = x1 + length * cosA;
+        const double y2 = y1 + length * sinA;
+        c += "\r\nq\r\n";
+        appendColor(c, item.color);
+        c += " RG ";
+        appendNumber(c, std::max(0.1, m.underlineThickness * size / 1000.0));
+        c += " w ";
+        appendNumber(c, x1);
+        c += ' ';
+        appendNumber(c, y1);
+        c += " m ";
+        appendNumber(c, x2);
+        c += ' ';
+        appendNumber(c, y2);
+        c += " l S\r\nQ";
+    };
+    if (item.underline)
+        lineAt(m.underlinePosition * size / 1000.0);
+    if (item.strikeOut)
+        lineAt(m.strikeOutPosition * size / 1000.0);
+
+    // 6. Links over the words that name an address.
+    for (const pdf::FoundLink& link : links) {
+        double start = x, width = 0;
+        for (size_t i = 0; i < d.unitStart.size(); ++i) {
+            const int at = d.unitStart[i];
+            const double advance = d.unitWidth[i] + spacing;
+            if (at < link.start)
+                start += advance;
+            else if (at < link.start + link.length)
+                width += advance;
+        }
+        if (width <= 0)
+            continue;
+        const int annotation = d.writer.allocate();
+        const pdf::LinkAction action = pdf::linkAction(link.target);
+        std::string body = "/Type/Annot/Border []/H/I/Subtype/Link/F 0/C [11 00 01]/Rect [";
+        appendNumber(body, start);
+        body += ' ';
+        appendNumber(body, y + rise + m.descent * size / 1000.0);
+        body += ' ';
+        appendNumber(body, start + width);
+        body += ' ';
+        appendNumber(body, y + rise + m.ascent * size / 1000.0);
+        body += "]/A <<" + action.before +
+                d.writer.stringToken(annotation, action.stringBytes, !action.hexString) +
+                action.after + ">>\r\n";
+        d.writer.writeObject(annotation, body);
+        d.annotations.push_back(annotation);
+    }
+}
+
+// ---- TgtPDFEngine ----
+
+TgtPDFEngine::TgtPDFEngine()
+    : m_opener([](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }) {}
+
+void TgtPDFEngine::setOpener(std::function<void(const QString&)> opener) {
+    m_opener = std::move(opener);
+}
+
+void TgtPDFEngine::openCreatedFile(const QString& path) {
+    if (m_opener)
+        m_opener(path);
+}
