@@ -28,21 +28,24 @@ Deflater::~Deflater() {
         deflateEnd(&m_state->stream);
 }
 
-bool Deflater::compress(const char* data, size_t length, std::string& out) {
+char* Deflater::compress(const char* data, size_t length, size_t* compressedLength) {
     if (!m_state->ready)
-        return false;
+        return nullptr;
     z_stream& z = m_state->stream;
     deflateReset(&z);
-    out.resize(deflateBound(&z, uLong(length)));
+    const size_t bound = deflateBound(&z, uLong(length));
+    if (bound > m_capacity) {
+        m_capacity = std::max(bound, m_capacity * 2);
+        m_buffer = std::make_unique<char[]>(m_capacity);
+    }
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
     z.avail_in = uInt(length);
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    const int result = deflate(&z, Z_FINISH);
-    if (result != Z_STREAM_END)
-        return false;
-    out.resize(z.total_out);
-    return true;
+    z.next_out = reinterpret_cast<Bytef*>(m_buffer.get());
+    z.avail_out = uInt(m_capacity);
+    if (deflate(&z, Z_FINISH) != Z_STREAM_END)
+        return nullptr;
+    *compressedLength = z.total_out;
+    return m_buffer.get();
 }
 
 int zlibLevelFor(int compressionLevel) {
@@ -112,22 +115,23 @@ void ObjectWriter::writeObject(int number, std::string_view body) {
 }
 
 std::string_view ObjectWriter::prepareStream(int number, std::string_view data, bool compress) {
-    std::string_view result = data;
     if (compress && m_deflater) {
-        if (!m_deflater->compress(data.data(), data.size(), m_scratch)) {
+        size_t length = 0;
+        char* compressed = m_deflater->compress(data.data(), data.size(), &length);
+        if (!compressed) {
             fail(QObject::tr("The PDF file could not be written: compression failed."));
             return {};
         }
-        result = m_scratch;
+        if (m_security)
+            m_security->encrypt(number, reinterpret_cast<unsigned char*>(compressed), length);
+        return std::string_view(compressed, length);
     }
-    if (m_security) {
-        if (result.data() != m_scratch.data())
-            m_scratch.assign(result);
-        m_security->encrypt(number, reinterpret_cast<unsigned char*>(m_scratch.data()),
-                            m_scratch.size());
-        result = m_scratch;
-    }
-    return result;
+    if (!m_security)
+        return data;
+    m_scratch.assign(data);
+    m_security->encrypt(number, reinterpret_cast<unsigned char*>(m_scratch.data()),
+                        m_scratch.size());
+    return m_scratch;
 }
 
 void ObjectWriter::writeStreamObject(int number, std::string_view dictionary, std::string_view data,

@@ -23,12 +23,15 @@ public:
     Deflater(const Deflater&) = delete;
     Deflater& operator=(const Deflater&) = delete;
 
-    // Replaces `out` with the zlib stream of the data. False when zlib fails.
-    bool compress(const char* data, size_t length, std::string& out);
+    // The zlib stream of the data, in a buffer the deflater keeps until the next call (the
+    // caller may change it in place, to encrypt it). Null when zlib fails.
+    char* compress(const char* data, size_t length, size_t* compressedLength);
 
 private:
     struct State;
     std::unique_ptr<State> m_state;
+    std::unique_ptr<char[]> m_buffer;
+    size_t m_capacity = 0;
 };
 
 // The zlib level for the engine's compression levels 0 (none) to 3 (maximum); 2 is zlib's

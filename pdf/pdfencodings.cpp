@@ -108,6 +108,11 @@ SingleByteEncoding::SingleByteEncoding(const char* name, const std::array<char16
     }
 }
 
+int SingleByteEncoding::lookUp(char32_t c) const {
+    const auto it = m_fromUnicode.constFind(c);
+    return it == m_fromUnicode.constEnd() ? -1 : int(it.value());
+}
+
 const SingleByteEncoding& SingleByteEncoding::get(TgtFontEncoding encoding) {
     static const SingleByteEncoding winAnsi("WinAnsiEncoding", winAnsiTable());
     static const SingleByteEncoding macRoman("MacRomanEncoding", macRomanTable());

@@ -20,14 +20,14 @@ public:
     char16_t toUnicode(unsigned char code) const { return m_toUnicode[code]; }
     // The code of a character, -1 when the encoding has none.
     int fromUnicode(char32_t c) const {
-        if (c < 0x80 && m_toUnicode[c] == c && c >= 0x20)
+        if (c < 0x80 && c >= 0x20 && m_toUnicode[c] == c)
             return int(c);
-        const auto it = m_fromUnicode.constFind(c);
-        return it == m_fromUnicode.constEnd() ? -1 : int(it.value());
+        return lookUp(c);
     }
 
 private:
     SingleByteEncoding(const char* name, const std::array<char16_t, 256>& table);
+    int lookUp(char32_t c) const;
 
     const char* m_name;
     std::array<char16_t, 256> m_toUnicode;

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcPdf, "merovia.pdf", QtCriticalMsg)
@@ -31,6 +32,7 @@ using pdf::appendInteger;
 using pdf::appendNumber;
 using pdf::appendReference;
 using pdf::DocumentFont;
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -158,6 +160,127 @@ bool isSimpleCharset(int charset) {
            charset == PdfCharset::Symbol;
 }
 
+// A growable byte buffer that hands out room without clearing it first: a page's content is
+// written at a high rate, and std::string would zero every byte before it is written.
+class ContentBuffer {
+public:
+    void clear() { m_size = 0; }
+    size_t size() const { return m_size; }
+    std::string_view view() const { return {m_data.get(), m_size}; }
+    // Room for at least `bytes` more bytes at the end; setEnd() says how much was used.
+    char* room(size_t bytes) {
+        if (m_capacity - m_size < bytes)
+            grow(bytes);
+        return m_data.get() + m_size;
+    }
+    void setEnd(const char* end) { m_size = size_t(end - m_data.get()); }
+
+private:
+    void grow(size_t bytes) {
+        const size_t capacity = std::max(m_capacity * 2, m_size + bytes + 4096);
+        auto data = std::make_unique<char[]>(capacity);
+        if (m_size > 0)
+            std::memcpy(data.get(), m_data.get(), m_size);
+        m_data = std::move(data);
+        m_capacity = capacity;
+    }
+
+    std::unique_ptr<char[]> m_data;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
+};
+
+// Writes straight into room reserved at the end of a content buffer: the drawing paths run
+// for every element of every page, and single appends cost more than the text they add.
+class Emitter {
+public:
+    Emitter(ContentBuffer& out, size_t room)
+        : m_out(out)
+        , m_p(out.room(room))
+        , m_end(m_p + room) {}
+    ~Emitter() { m_out.setEnd(m_p); }
+    Emitter(const Emitter&) = delete;
+    Emitter& operator=(const Emitter&) = delete;
+
+    template <size_t N>
+    Q_ALWAYS_INLINE Emitter& operator<<(const char (&text)[N]) {
+        reserve(N);
+        std::memcpy(m_p, text, N - 1);
+        m_p += N - 1;
+        return *this;
+    }
+    // Bytes as they are.
+    Q_ALWAYS_INLINE Emitter& raw(std::string_view bytes) {
+        reserve(bytes.size());
+        std::memcpy(m_p, bytes.data(), bytes.size());
+        m_p += bytes.size();
+        return *this;
+    }
+    // The body of a literal string, escaped.
+    Q_ALWAYS_INLINE Emitter& literal(std::string_view bytes) {
+        reserve(bytes.size() * 8);
+        m_p = pdf::writeLiteralBody(m_p, bytes);
+        return *this;
+    }
+    // A glyph number as four hexadecimal digits.
+    Q_ALWAYS_INLINE Emitter& operator<<(quint32 glyph) {
+        static const char kHex[] = "0123456789ABCDEF";
+        reserve(4);
+        m_p[0] = kHex[(glyph >> 12) & 0xF];
+        m_p[1] = kHex[(glyph >> 8) & 0xF];
+        m_p[2] = kHex[(glyph >> 4) & 0xF];
+        m_p[3] = kHex[glyph & 0xF];
+        m_p += 4;
+        return *this;
+    }
+    Q_ALWAYS_INLINE Emitter& number(double value) {
+        reserve(24);
+        m_p = pdf::writeNumber(m_p, value);
+        return *this;
+    }
+    // "x y " of a point already in PDF space.
+    Q_ALWAYS_INLINE Emitter& point(double x, double y) {
+        reserve(48);
+        m_p = pdf::writeNumber(m_p, x);
+        *m_p++ = ' ';
+        m_p = pdf::writeNumber(m_p, y);
+        *m_p++ = ' ';
+        return *this;
+    }
+    Q_ALWAYS_INLINE Emitter& integer(long long value) {
+        reserve(24);
+        m_p = pdf::writeInteger(m_p, value);
+        return *this;
+    }
+    Q_ALWAYS_INLINE Emitter& color(const QColor& color) {
+        reserve(20);
+        m_p = pdf::writeColor(m_p, color);
+        return *this;
+    }
+    Q_ALWAYS_INLINE Emitter& blank() {
+        reserve(1);
+        *m_p++ = ' ';
+        return *this;
+    }
+
+private:
+    Q_ALWAYS_INLINE void reserve(size_t bytes) {
+        if (size_t(m_end - m_p) < bytes) [[unlikely]]
+            regrow(bytes);
+    }
+    // The room asked for up front normally suffices; this keeps an underestimate safe.
+    void regrow(size_t bytes) {
+        m_out.setEnd(m_p);
+        const size_t room = std::max<size_t>(bytes, 1024);
+        m_p = m_out.room(room);
+        m_end = m_p + room;
+    }
+
+    ContentBuffer& m_out;
+    char* m_p;
+    char* m_end;
+};
+
 } // namespace
 
 struct TgtCustomPDFEngine::Document {
@@ -183,7 +306,7 @@ struct TgtCustomPDFEngine::Document {
     int lengthObject = 0;
     double pageWidth = 0;
     double pageHeight = 0;
-    std::string content;
+    ContentBuffer content;
     std::vector<int> annotations;
     int imagesOnPage = 0;
     std::vector<int> pageObjects;
@@ -211,6 +334,47 @@ struct TgtCustomPDFEngine::Document {
     bool lastItalic = false;
     int lastCharset = -1;
 
+    QString family(const QString& requested) {
+        auto it = familyOf.constFind(requested);
+        if (it == familyOf.constEnd())
+            it = familyOf.insert(requested, pdf::installedFamily(requested));
+        return it.value();
+    }
+    QRawFont primaryRawFont(const StyleKey& key) {
+        QRawFont& raw = rawFonts[key];
+        if (!raw.isValid())
+            raw = pdf::resolveRawFont(key.family, key.bold, key.italic);
+        return raw;
+    }
+    DocumentFont* addFont(std::unique_ptr<DocumentFont> font, const StyleKey& key) {
+        font->position = int(fonts.size());
+        font->objectNumber = writer.allocate();
+        DocumentFont* added = font.get();
+        fonts.push_back(std::move(font));
+        fontIndex.insert(key, added);
+        return added;
+    }
+    DocumentFont* simpleFont(const TextItem& item, const QString& requested,
+                             TgtFontEncoding encoding);
+    DocumentFont* compositeFont(const TextItem& item, const QString& requested,
+                                const QString& text);
+
+    // The font size and the character spacing of consecutive items rarely change.
+    struct CachedNumber {
+        double value = std::nan("");
+        char text[24] = {};
+        size_t length = 0;
+        std::string_view get(double v) {
+            if (v != value) {
+                value = v;
+                length = size_t(pdf::writeNumber(text, v) - text);
+            }
+            return {text, length};
+        }
+    };
+    CachedNumber sizeText;
+    CachedNumber spacingText;
+
     std::string textBytes;
     std::vector<quint32> glyphs;
     std::vector<int> unitStart;
@@ -218,59 +382,48 @@ struct TgtCustomPDFEngine::Document {
 
     double x(double inputX) const { return inputX * xScale; }
     double y(double inputY) const { return pageHeight - inputY * yScale; }
-    void point(double inputX, double inputY) {
-        appendNumber(content, x(inputX));
-        content.push_back(' ');
-        appendNumber(content, y(inputY));
-        content.push_back(' ');
-    }
+    // Input coordinates as "x y " in PDF space.
+    void point(Emitter& e, double inputX, double inputY) const { e.point(x(inputX), y(inputY)); }
 
     // Pen and brush of a path; the path follows, then endShape paints it.
     struct PaintOps {
         bool stroke = false;
         bool fill = false;
     };
-    PaintOps beginShape(const QPen& pen, const QBrush& brush) {
+    PaintOps beginShape(Emitter& e, const QPen& pen, const QBrush& brush) {
         PaintOps ops;
         ops.stroke = pen.style() != Qt::NoPen;
         ops.fill = brush.style() != Qt::NoBrush;
-        std::string& c = content;
-        c += "\r\nq ";
+        e << "\r\nq ";
         if (ops.stroke) {
-            appendNumber(c, pen.widthF() * xScale);
-            c += " w ";
-            c += dashArray(pen.style());
-            c += " d ";
-            appendColor(c, pen.color());
-            c += " RG ";
+            e.number(pen.widthF() * xScale) << " w ";
+            e.raw(dashArray(pen.style())) << " d ";
+            e.color(pen.color()) << " RG ";
         }
         if (ops.fill) {
             const int hatch = hatchIndex(brush.style());
             if (hatch >= 0) {
                 if (patternObjects[size_t(hatch)] == 0)
                     patternObjects[size_t(hatch)] = writer.allocate();
-                c += "/CSP cs ";
-                appendColor(c, brush.color());
-                c += " /P";
-                appendInteger(c, hatch);
-                c += " scn ";
+                e << "/CSP cs ";
+                e.color(brush.color()) << " /P";
+                e.integer(hatch) << " scn ";
             } else {
-                appendColor(c, brush.color());
-                c += " rg ";
+                e.color(brush.color()) << " rg ";
             }
         }
         return ops;
     }
-    void endShape(PaintOps ops, bool closed) {
+    static void endShape(Emitter& e, PaintOps ops, bool closed) {
         if (ops.stroke && ops.fill)
-            content += closed ? "b*" : "B*";
+            e.raw(closed ? "b*" : "B*");
         else if (ops.fill)
-            content += "f*";
+            e << "f*";
         else if (ops.stroke)
-            content += closed ? "s" : "S";
+            e.raw(closed ? "s" : "S");
         else
-            content += "n";
-        content += " Q";
+            e << "n";
+        e << " Q";
     }
 };
 
@@ -393,7 +546,7 @@ bool TgtCustomPDFEngine::beginDoc() {
 
     static const char kHeader[] = "%PDF-1.4\r\n%\xE2\xE3\xCF\xD3\r\n";
     doc->writer.write(std::string_view(kHeader, sizeof kHeader - 1));
-    doc->content.reserve(64 * 1024);
+    doc->content.room(64 * 1024);
     m_doc = std::move(doc);
     return true;
 }
@@ -419,23 +572,13 @@ void TgtCustomPDFEngine::beginPage() {
 
     // Positions are converted to points directly, so the page matrix stays the identity and
     // the file never depends on the screen of the machine that writes it.
-    std::string& c = d.content;
-    c += "q ";
-    appendNumber(c, 1.0);
-    c += " 0 0 ";
-    appendNumber(c, 1.0);
-    c += " 0 0 cm\r\n";
-    c += "\r\nq\r\n";
-    appendColor(c, BackgroundColor);
-    c += " rg n ";
-    appendNumber(c, 0);
-    c += ' ';
-    appendNumber(c, 0);
-    c += ' ';
-    appendNumber(c, d.pageWidth);
-    c += ' ';
-    appendNumber(c, d.pageHeight);
-    c += " re f";
+    Emitter e(d.content, 512);
+    e << "q ";
+    e.number(1.0) << " 0 0 ";
+    e.number(1.0) << " 0 0 cm\r\n";
+    e << "\r\nq\r\n";
+    e.color(BackgroundColor) << " rg n ";
+    e.point(0, 0).number(d.pageWidth).blank().number(d.pageHeight) << " re f";
     if (!BackgroundImage.isNull()) {
         if (d.backgroundImage == 0) {
             const QByteArray samples = rgbSamples(BackgroundImage);
@@ -445,17 +588,17 @@ void TgtCustomPDFEngine::beginPage() {
                 d.backgroundImage = d.writer.allocate();
                 std::string head = "<</Type/XObject/Subtype/Image/Name/Img0/Width ";
                 appendInteger(head, BackgroundImage.width());
-                head += "/Height ";
+                head += "/Height "sv;
                 appendInteger(head, BackgroundImage.height());
-                head += "/BitsPerComponent 8";
+                head += "/BitsPerComponent 8"sv;
                 if (d.writer.compressing())
-                    head += "/Filter/FlateDecode";
-                head += "/ColorSpace/DeviceRGB/Length ";
+                    head += "/Filter/FlateDecode"sv;
+                head += "/ColorSpace/DeviceRGB/Length "sv;
                 const auto data = d.writer.prepareStream(
                     d.backgroundImage,
                     std::string_view(samples.constData(), size_t(samples.size())), true);
                 appendInteger(head, qint64(data.size()));
-                head += ">>\r\nstream\r\n";
+                head += ">>\r\nstream\r\n"sv;
                 d.writer.beginObject(d.backgroundImage);
                 d.writer.write(head);
                 d.writer.write(data);
@@ -464,14 +607,12 @@ void TgtCustomPDFEngine::beginPage() {
             }
         }
         if (d.backgroundImage != 0) {
-            c += " q ";
-            appendNumber(c, d.pageWidth);
-            c += " 0 0 ";
-            appendNumber(c, d.pageHeight);
-            c += " 0 0 cm /Img0 Do Q";
+            e << " q ";
+            e.number(d.pageWidth) << " 0 0 ";
+            e.number(d.pageHeight) << " 0 0 cm /Img0 Do Q";
         }
     }
-    c += "\r\nQ";
+    e << "\r\nQ";
 }
 
 void TgtCustomPDFEngine::endPage() {
@@ -483,16 +624,16 @@ void TgtCustomPDFEngine::endPage() {
 
     std::string body = "/Type/Page/Parent ";
     appendReference(body, kPageTree);
-    body += "/MediaBox [0 0 ";
+    body += "/MediaBox [0 0 "sv;
     appendNumber(body, d.pageWidth);
     body += ' ';
     appendNumber(body, d.pageHeight);
-    body += "]/Resources ";
+    body += "]/Resources "sv;
     appendReference(body, kResources);
-    body += "/Contents ";
+    body += "/Contents "sv;
     appendReference(body, d.contentObject);
     if (!d.annotations.empty()) {
-        body += "/Annots [";
+        body += "/Annots ["sv;
         for (size_t i = 0; i < d.annotations.size(); ++i) {
             if (i > 0)
                 body += ' ';
@@ -500,16 +641,19 @@ void TgtCustomPDFEngine::endPage() {
         }
         body += ']';
     }
-    body += "\r\n";
+    body += "\r\n"sv;
     w.writeObject(d.pageObject, body);
 
-    d.content += "\r\nQ\r\n";
-    const std::string_view data = w.prepareStream(d.contentObject, d.content, true);
+    {
+        Emitter e(d.content, 8);
+        e << "\r\nQ\r\n";
+    }
+    const std::string_view data = w.prepareStream(d.contentObject, d.content.view(), true);
     body = "/Length ";
     appendReference(body, d.lengthObject);
     if (w.compressing())
-        body += "/Filter /FlateDecode";
-    body += "\r\n";
+        body += "/Filter /FlateDecode"sv;
+    body += "\r\n"sv;
     w.beginObject(d.contentObject);
     w.write("<<\r\n");
     w.write(body);
@@ -560,40 +704,40 @@ bool TgtCustomPDFEngine::endDoc() {
     static const char* const kNonFullScreen[] = {"/UseNone", "/UseOutlines", "/UseThumbs"};
     std::string body = "/Type/Catalog/Pages ";
     appendReference(body, kPageTree);
-    body += "/PageMode ";
+    body += "/PageMode "sv;
     body += kModes[std::clamp(int(ViewerPreferences.PageMode), 0, 3)];
-    body += "/PageLayout ";
+    body += "/PageLayout "sv;
     body += kLayouts[std::clamp(int(ViewerPreferences.PageLayout), 0, 3)];
     std::string viewer;
     if (ViewerPreferences.CenterWindow)
-        viewer += "/CenterWindow true";
+        viewer += "/CenterWindow true"sv;
     if (ViewerPreferences.FitWindow)
-        viewer += "/FitWindow true";
+        viewer += "/FitWindow true"sv;
     if (ViewerPreferences.HideWindowUI)
-        viewer += "/HideWindowUI true";
+        viewer += "/HideWindowUI true"sv;
     if (ViewerPreferences.HideMenuBar)
-        viewer += "/HideMenubar true";
+        viewer += "/HideMenubar true"sv;
     if (ViewerPreferences.HideToolBar)
-        viewer += "/HideToolbar true";
+        viewer += "/HideToolbar true"sv;
     if (ViewerPreferences.NonFullScreenPageMode != nfpmUseNone) {
-        viewer += "/NonFullScreenPageMode ";
+        viewer += "/NonFullScreenPageMode "sv;
         viewer += kNonFullScreen[std::clamp(int(ViewerPreferences.NonFullScreenPageMode), 0, 2)];
     }
     if (!viewer.empty())
         body += "/ViewerPreferences <<" + viewer + ">>";
-    body += "\r\n";
+    body += "\r\n"sv;
     w.writeObject(kCatalog, body);
 
     // Page tree.
     body = "/Type/Pages/Count ";
     appendInteger(body, qint64(d.pageObjects.size()));
-    body += "/Kids [";
+    body += "/Kids ["sv;
     for (size_t i = 0; i < d.pageObjects.size(); ++i) {
         if (i > 0)
             body += ' ';
         appendReference(body, d.pageObjects[i]);
     }
-    body += "]\r\n";
+    body += "]\r\n"sv;
     w.writeObject(kPageTree, body);
 
     // Shared resources.
@@ -602,51 +746,51 @@ bool TgtCustomPDFEngine::endDoc() {
     for (const int object : d.patternObjects)
         anyPattern = anyPattern || object != 0;
     if (anyPattern) {
-        body += "/ColorSpace <</CSP [/Pattern /DeviceRGB]>>\r\n/Pattern <<";
+        body += "/ColorSpace <</CSP [/Pattern /DeviceRGB]>>\r\n/Pattern <<"sv;
         for (int i = 0; i < 6; ++i) {
             if (d.patternObjects[size_t(i)] == 0)
                 continue;
-            body += "/P";
+            body += "/P"sv;
             appendInteger(body, i);
             body += ' ';
             appendReference(body, d.patternObjects[size_t(i)]);
         }
-        body += ">>\r\n";
+        body += ">>\r\n"sv;
     }
     if (!d.fonts.empty()) {
-        body += "/Font <<";
+        body += "/Font <<"sv;
         for (const auto& font : d.fonts) {
-            body += "/F";
+            body += "/F"sv;
             appendInteger(body, font->position);
             body += ' ';
             appendReference(body, font->objectNumber);
             body += ' ';
         }
-        body += ">>\r\n";
+        body += ">>\r\n"sv;
     }
-    body += "/ProcSet ";
+    body += "/ProcSet "sv;
     appendReference(body, kProcSet);
     if (!d.imageList.empty() || d.backgroundImage != 0) {
-        body += "/XObject <<";
+        body += "/XObject <<"sv;
         for (const auto& image : d.imageList) {
             body += "/" + image.name.toStdString() + " ";
             appendReference(body, image.object);
         }
         if (d.backgroundImage != 0) {
-            body += " /Img0 ";
+            body += " /Img0 "sv;
             appendReference(body, d.backgroundImage);
         }
-        body += " >>";
+        body += " >>"sv;
     }
-    body += "\r\n";
+    body += "\r\n"sv;
     w.writeObject(kResources, body);
 
     body = "[/PDF";
     if (d.textUsed)
-        body += " /Text";
+        body += " /Text"sv;
     if (d.imagesUsed)
-        body += " /ImageC";
-    body += "]";
+        body += " /ImageC"sv;
+    body += "]"sv;
     w.writeObject(kProcSet, body);
 
     for (int i = 0; i < 6; ++i) {
@@ -679,7 +823,7 @@ bool TgtCustomPDFEngine::endDoc() {
         body += key;
         body += ' ';
         body += w.stringToken(kInfo, value);
-        body += "\r\n";
+        body += "\r\n"sv;
     };
     entry("/CreationDate", d.timeStamp.toLatin1());
     entry("/ModDate", d.timeStamp.toLatin1());
@@ -721,12 +865,13 @@ void TgtCustomPDFEngine::drawLine(const QPointF& from, const QPointF& to, const 
     if (!isPageOpen() || pen.style() == Qt::NoPen)
         return;
     Document& d = *m_doc;
-    const Document::PaintOps ops = d.beginShape(pen, Qt::NoBrush);
-    d.point(from.x(), from.y());
-    d.content += "m ";
-    d.point(to.x(), to.y());
-    d.content += "l ";
-    d.endShape(ops, false);
+    Emitter e(d.content, 256);
+    const Document::PaintOps ops = d.beginShape(e, pen, Qt::NoBrush);
+    d.point(e, from.x(), from.y());
+    e << "m ";
+    d.point(e, to.x(), to.y());
+    e << "l ";
+    Document::endShape(e, ops, false);
 }
 
 void TgtCustomPDFEngine::drawRect(const QRectF& rect, const QPen& pen, const QBrush& brush) {
@@ -734,13 +879,11 @@ void TgtCustomPDFEngine::drawRect(const QRectF& rect, const QPen& pen, const QBr
         return;
     Document& d = *m_doc;
     const QRectF r = rect.normalized();
-    const Document::PaintOps ops = d.beginShape(pen, brush);
-    d.point(r.left(), r.bottom());
-    appendNumber(d.content, r.width() * d.xScale);
-    d.content += ' ';
-    appendNumber(d.content, r.height() * d.yScale);
-    d.content += " re ";
-    d.endShape(ops, true);
+    Emitter e(d.content, 256);
+    const Document::PaintOps ops = d.beginShape(e, pen, brush);
+    d.point(e, r.left(), r.bottom());
+    e.number(r.width() * d.xScale).blank().number(r.height() * d.yScale) << " re ";
+    Document::endShape(e, ops, true);
 }
 
 void TgtCustomPDFEngine::drawRoundRect(const QRectF& rect, double xRadius, double yRadius,
@@ -757,17 +900,19 @@ void TgtCustomPDFEngine::drawRoundRect(const QRectF& rect, double xRadius, doubl
     const double top = d.y(r.top()), bottom = d.y(r.bottom());
     const double rx = std::min(xRadius * d.xScale, (right - left) / 2);
     const double ry = std::min(yRadius * d.yScale, (top - bottom) / 2);
-    const Document::PaintOps ops = d.beginShape(pen, brush);
-    std::string& c = d.content;
-    appendNumber(c, left + rx);
-    c += ' ';
-    appendNumber(c, bottom);
-    c += " m\r\n";
-    pdf::appendArc(c, right - rx, bottom + ry, rx, ry, 270, 90, false);
-    pdf::appendArc(c, right - rx, top - ry, rx, ry, 0, 90, false);
-    pdf::appendArc(c, left + rx, top - ry, rx, ry, 90, 90, false);
-    pdf::appendArc(c, left + rx, bottom + ry, rx, ry, 180, 90, false);
-    d.endShape(ops, true);
+    std::string path;
+    appendNumber(path, left + rx);
+    path += ' ';
+    appendNumber(path, bottom);
+    path += " m\r\n";
+    pdf::appendArc(path, right - rx, bottom + ry, rx, ry, 270, 90, false);
+    pdf::appendArc(path, right - rx, top - ry, rx, ry, 0, 90, false);
+    pdf::appendArc(path, left + rx, top - ry, rx, ry, 90, 90, false);
+    pdf::appendArc(path, left + rx, bottom + ry, rx, ry, 180, 90, false);
+    Emitter e(d.content, 256 + path.size());
+    const Document::PaintOps ops = d.beginShape(e, pen, brush);
+    e.raw(path);
+    Document::endShape(e, ops, true);
 }
 
 void TgtCustomPDFEngine::drawEllipse(const QRectF& rect, const QPen& pen, const QBrush& brush) {
@@ -775,10 +920,13 @@ void TgtCustomPDFEngine::drawEllipse(const QRectF& rect, const QPen& pen, const 
         return;
     Document& d = *m_doc;
     const QRectF r = rect.normalized();
-    const Document::PaintOps ops = d.beginShape(pen, brush);
-    pdf::appendArc(d.content, d.x(r.center().x()), d.y(r.center().y()), r.width() / 2 * d.xScale,
+    std::string path;
+    pdf::appendArc(path, d.x(r.center().x()), d.y(r.center().y()), r.width() / 2 * d.xScale,
                    r.height() / 2 * d.yScale, 0, 360, true);
-    d.endShape(ops, true);
+    Emitter e(d.content, 256 + path.size());
+    const Document::PaintOps ops = d.beginShape(e, pen, brush);
+    e.raw(path);
+    Document::endShape(e, ops, true);
 }
 
 void TgtCustomPDFEngine::drawArc(const QRectF& rect, double startAngle, double spanAngle,
@@ -787,10 +935,13 @@ void TgtCustomPDFEngine::drawArc(const QRectF& rect, double startAngle, double s
         return;
     Document& d = *m_doc;
     const QRectF r = rect.normalized();
-    const Document::PaintOps ops = d.beginShape(pen, Qt::NoBrush);
-    pdf::appendArc(d.content, d.x(r.center().x()), d.y(r.center().y()), r.width() / 2 * d.xScale,
+    std::string path;
+    pdf::appendArc(path, d.x(r.center().x()), d.y(r.center().y()), r.width() / 2 * d.xScale,
                    r.height() / 2 * d.yScale, startAngle, spanAngle, true);
-    d.endShape(ops, false);
+    Emitter e(d.content, 256 + path.size());
+    const Document::PaintOps ops = d.beginShape(e, pen, Qt::NoBrush);
+    e.raw(path);
+    Document::endShape(e, ops, false);
 }
 
 void TgtCustomPDFEngine::drawPolygon(const QPolygonF& points, const QPen& pen,
@@ -798,24 +949,26 @@ void TgtCustomPDFEngine::drawPolygon(const QPolygonF& points, const QPen& pen,
     if (!isPageOpen() || points.size() < 2)
         return;
     Document& d = *m_doc;
-    const Document::PaintOps ops = d.beginShape(pen, brush);
+    Emitter e(d.content, 256 + size_t(points.size()) * 52);
+    const Document::PaintOps ops = d.beginShape(e, pen, brush);
     for (qsizetype i = 0; i < points.size(); ++i) {
-        d.point(points[i].x(), points[i].y());
-        d.content += i == 0 ? "m " : "l ";
+        d.point(e, points[i].x(), points[i].y());
+        e.raw(i == 0 ? "m " : "l ");
     }
-    d.endShape(ops, true);
+    Document::endShape(e, ops, true);
 }
 
 void TgtCustomPDFEngine::drawPolyline(const QPolygonF& points, const QPen& pen) {
     if (!isPageOpen() || points.size() < 2 || pen.style() == Qt::NoPen)
         return;
     Document& d = *m_doc;
-    const Document::PaintOps ops = d.beginShape(pen, Qt::NoBrush);
+    Emitter e(d.content, 256 + size_t(points.size()) * 52);
+    const Document::PaintOps ops = d.beginShape(e, pen, Qt::NoBrush);
     for (qsizetype i = 0; i < points.size(); ++i) {
-        d.point(points[i].x(), points[i].y());
-        d.content += i == 0 ? "m " : "l ";
+        d.point(e, points[i].x(), points[i].y());
+        e.raw(i == 0 ? "m " : "l ");
     }
-    d.endShape(ops, false);
+    Document::endShape(e, ops, false);
 }
 
 // ---- Images ----
@@ -868,16 +1021,16 @@ void TgtCustomPDFEngine::drawImage(const QRectF& rect, const QImage& image) {
         std::string head =
             "<</Type/XObject/Subtype/Image/Name/" + object.name.toStdString() + "/Width ";
         appendInteger(head, image.width());
-        head += "/Height ";
+        head += "/Height "sv;
         appendInteger(head, image.height());
-        head += "/BitsPerComponent 8";
+        head += "/BitsPerComponent 8"sv;
         if (jpeg)
-            head += "/Filter/DCTDecode";
+            head += "/Filter/DCTDecode"sv;
         else if (deflate)
-            head += "/Filter/FlateDecode";
-        head += "/ColorSpace/DeviceRGB/Length ";
+            head += "/Filter/FlateDecode"sv;
+        head += "/ColorSpace/DeviceRGB/Length "sv;
         appendInteger(head, qint64(stored.size()));
-        head += ">>\r\nstream\r\n";
+        head += ">>\r\nstream\r\n"sv;
         w.beginObject(object.object);
         w.write(head);
         w.write(stored);
@@ -889,116 +1042,116 @@ void TgtCustomPDFEngine::drawImage(const QRectF& rect, const QImage& image) {
         found = d.images.insert(key, object);
     }
     const QRectF r = rect.normalized();
-    std::string& c = d.content;
-    c += "\r\nq ";
-    appendNumber(c, r.width() * d.xScale);
-    c += " 0 0 ";
-    appendNumber(c, r.height() * d.yScale);
-    c += ' ';
-    d.point(r.left(), r.bottom());
-    c += "cm /" + found->name.toStdString() + " Do Q";
+    Emitter e(d.content, 256);
+    e << "\r\nq ";
+    e.number(r.width() * d.xScale) << " 0 0 ";
+    e.number(r.height() * d.yScale).blank();
+    d.point(e, r.left(), r.bottom());
+    e << "cm /";
+    e.raw(std::string_view(found->name.constData(), size_t(found->name.size()))) << " Do Q";
 }
 
 // ---- Text ----
+
+DocumentFont* TgtCustomPDFEngine::Document::simpleFont(const TextItem& item,
+                                                       const QString& requested,
+                                                       TgtFontEncoding encoding) {
+    if (lastFont && lastCharset == item.charset && lastBold == item.bold &&
+        lastItalic == item.italic && lastName == requested)
+        return lastFont;
+    const StyleKey key{family(requested), item.bold, item.italic, item.charset, {}};
+    DocumentFont* font = fontIndex.value(key);
+    if (!font) {
+        auto created = pdf::makeSimpleFont(key.family, item.bold, item.italic, item.charset,
+                                           primaryRawFont(key), encoding);
+        font = addFont(std::move(created), key);
+    }
+    lastFont = font;
+    lastName = requested;
+    lastBold = item.bold;
+    lastItalic = item.italic;
+    lastCharset = item.charset;
+    return font;
+}
+
+DocumentFont* TgtCustomPDFEngine::Document::compositeFont(const TextItem& item,
+                                                          const QString& requested,
+                                                          const QString& text) {
+    StyleKey key{family(requested), item.bold, item.italic, item.charset, {}};
+    const QRawFont raw = pdf::compositeRawFont(primaryRawFont(key), text, item.bold, item.italic);
+    if (!raw.isValid())
+        return nullptr;
+    key.fallback = raw.familyName() + u'\x1f' + raw.styleName();
+    DocumentFont* font = fontIndex.value(key);
+    if (!font)
+        font = addFont(
+            pdf::makeCompositeFont(key.family, item.bold, item.italic, item.charset, raw), key);
+    return font;
+}
 
 void TgtCustomPDFEngine::drawText(const TextItem& item) {
     if (!isPageOpen() || item.text.isEmpty())
         return;
     Document& d = *m_doc;
-    std::string& c = d.content;
-    const QString text = pdf::expandTabs(item.text);
+    QString text = item.text;
     const double size = item.fontSize > 0 ? item.fontSize : d.defaultFontSize;
     const QString& requested = item.fontName.isEmpty() ? d.defaultFontName : item.fontName;
-    const bool justified = (item.alignment & Qt::AlignJustify) && item.angle == 0;
+    const bool rotated = item.angle != 0 && item.angle != 360;
+    const bool justified = (item.alignment & Qt::AlignJustify) && !rotated;
+    const bool aligned =
+        !rotated && !justified && (item.alignment & (Qt::AlignRight | Qt::AlignHCenter));
 
-    // 1. Simple font when the text fits its encoding, composite font otherwise.
+    // 1. A simple font when the text fits its encoding, a composite font otherwise.
     const pdf::SingleByteEncoding& encoding = pdf::SingleByteEncoding::get(FontEncoding);
     std::string& bytes = d.textBytes;
     bytes.clear();
-    bool composite = !isSimpleCharset(item.charset);
-    if (!composite) {
-        for (const QChar ch : text) {
+    const bool symbol = item.charset == PdfCharset::Symbol;
+    bool tabs = false;
+    // Codes of the text in the font encoding; false when a character has none.
+    auto encode = [&]() {
+        bytes.resize(size_t(text.size()));
+        char* out = bytes.data();
+        for (const QChar ch : std::as_const(text)) {
             const char16_t u = ch.unicode();
             int code;
             if (u < 0x20)
                 code = u; // control characters are escaped in the string
-            else if (item.charset == PdfCharset::Symbol && u >= 0xF020 && u <= 0xF0FF)
+            else if (symbol && u >= 0xF020 && u <= 0xF0FF)
                 code = u & 0xFF;
             else
                 code = encoding.fromUnicode(u);
-            if (code < 0) {
-                composite = true;
-                break;
-            }
-            bytes.push_back(char(code));
+            if (code < 0)
+                return false;
+            tabs = tabs || u == u'\t';
+            *out++ = char(code);
         }
+        return true;
+    };
+    bool composite = !isSimpleCharset(item.charset) || !encode();
+    // Tabs become blanks, in the measured text as well as in the written one.
+    if (tabs || (composite && text.contains(u'\t'))) {
+        text = pdf::expandTabs(text);
+        if (!composite)
+            encode();
     }
-
     DocumentFont* font = nullptr;
     if (!composite) {
-        if (d.lastFont && d.lastCharset == item.charset && d.lastBold == item.bold &&
-            d.lastItalic == item.italic && d.lastName == requested) {
-            font = d.lastFont;
-        } else {
-            auto family = d.familyOf.constFind(requested);
-            if (family == d.familyOf.constEnd())
-                family = d.familyOf.insert(requested, pdf::installedFamily(requested));
-            const StyleKey key{family.value(), item.bold, item.italic, item.charset, {}};
-            font = d.fontIndex.value(key);
-            if (!font) {
-                QRawFont& raw = d.rawFonts[key];
-                if (!raw.isValid())
-                    raw = pdf::resolveRawFont(key.family, item.bold, item.italic);
-                auto created = pdf::makeSimpleFont(key.family, item.bold, item.italic, item.charset,
-                                                   raw, FontEncoding);
-                created->position = int(d.fonts.size());
-                created->objectNumber = d.writer.allocate();
-                font = created.get();
-                d.fonts.push_back(std::move(created));
-                d.fontIndex.insert(key, font);
-            }
-            d.lastFont = font;
-            d.lastName = requested;
-            d.lastBold = item.bold;
-            d.lastItalic = item.italic;
-            d.lastCharset = item.charset;
-        }
+        font = d.simpleFont(item, requested, FontEncoding);
         for (const char b : bytes)
-            font->usedCodes.set(static_cast<unsigned char>(b));
+            font->usedCodes[static_cast<unsigned char>(b)] = true;
     } else {
-        auto family = d.familyOf.constFind(requested);
-        if (family == d.familyOf.constEnd())
-            family = d.familyOf.insert(requested, pdf::installedFamily(requested));
-        StyleKey key{family.value(), item.bold, item.italic, item.charset, {}};
-        QRawFont& primary = d.rawFonts[key];
-        if (!primary.isValid())
-            primary = pdf::resolveRawFont(key.family, item.bold, item.italic);
-        const QRawFont raw = pdf::compositeRawFont(primary, text, item.bold, item.italic);
-        if (!raw.isValid()) {
+        font = d.compositeFont(item, requested, text);
+        if (!font) {
             report(QObject::tr("No TrueType font is installed to write \"%1\".").arg(text));
             return;
-        }
-        key.fallback = raw.familyName() + u'\x1f' + raw.styleName();
-        font = d.fontIndex.value(key);
-        if (!font) {
-            auto created =
-                pdf::makeCompositeFont(key.family, item.bold, item.italic, item.charset, raw);
-            created->position = int(d.fonts.size());
-            created->objectNumber = d.writer.allocate();
-            font = created.get();
-            d.fonts.push_back(std::move(created));
-            d.fontIndex.insert(key, font);
         }
     }
     d.textUsed = true;
 
     // 2. Units drawn (bytes or glyphs), where each starts in the text, and their widths when
     //    the layout needs them.
-    const bool rotated = item.angle != 0 && item.angle != 360;
-    const bool aligned = !rotated && (item.alignment & (Qt::AlignRight | Qt::AlignHCenter));
-    const bool wantLinks = Preferences.ActivateHyperlinks && !rotated;
     QList<pdf::FoundLink> links;
-    if (wantLinks)
+    if (Preferences.ActivateHyperlinks && !rotated)
         links = pdf::findLinks(text);
     const bool measure =
         aligned || justified || item.underline || item.strikeOut || !links.isEmpty();
@@ -1035,192 +1188,147 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
     const size_t units = composite ? d.glyphs.size() : bytes.size();
     const double spacing = composite || justified ? 0.0 : item.charSpacing;
     double textWidth = 0;
-    for (const double wdt : d.unitWidth)
-        textWidth += wdt;
+    for (const double width : d.unitWidth)
+        textWidth += width;
     if (units > 1)
         textWidth += spacing * double(units - 1);
 
-    // 3. Position: left edge and baseline in PDF space.
+    // 3. Start of the baseline in PDF space.
     const double left = d.x(item.rect.left());
     const double top = d.y(item.rect.top());
+    const double boxWidth = item.rect.width() * d.xScale;
     double x = left;
     double y = top - size;
-    const double boxWidth = item.rect.width() * d.xScale;
-    if (aligned && !justified) {
-        if (item.alignment & Qt::AlignRight)
-            x = left + boxWidth - textWidth;
-        else
-            x = left + (boxWidth - textWidth) / 2;
-    }
+    if (aligned)
+        x = (item.alignment & Qt::AlignRight) ? left + boxWidth - textWidth
+                                              : left + (boxWidth - textWidth) / 2;
     const double rise = item.script == TextItem::Superscript ? size / 2
                         : item.script == TextItem::Subscript ? -size / 2
                                                              : 0.0;
-    const double angle = item.angle * M_PI / 180.0;
-    const double cosA = std::cos(angle), sinA = std::sin(angle);
+    double cosA = 1, sinA = 0;
     if (rotated) {
+        const double angle = item.angle * M_PI / 180.0;
+        cosA = std::cos(angle);
+        sinA = std::sin(angle);
         x = left + size * sinA;
         y = top - size * cosA;
     }
 
-    // 4. The text object.
-    c += "\r\n q ";
-    if (item.clip) {
-        appendNumber(c, left);
-        c += ' ';
-        appendNumber(c, d.y(item.rect.bottom()));
-        c += ' ';
-        appendNumber(c, boxWidth);
-        c += ' ';
-        appendNumber(c, item.rect.height() * d.yScale);
-        c += " re W n\r\n";
-    }
-    c += "BT\r\n";
-    c += item.renderMode == TextItem::Stroke          ? "1 Tr"
-         : item.renderMode == TextItem::FillAndStroke ? "2 Tr"
-                                                      : "0 Tr";
-    if (rise != 0) {
-        c += ' ';
-        appendNumber(c, rise);
-        c += " Ts";
-    }
-    c += "\r\n";
-    appendColor(c, item.color);
-    c += " rg";
-    if (item.renderMode != TextItem::Fill) {
-        // Outlined letters take the stroke colour; without it they would come out black.
-        c += ' ';
-        appendColor(c, item.color);
-        c += " RG";
-    }
-    c += "\r\n/F";
-    appendInteger(c, font->position);
-    c += ' ';
-    appendNumber(c, size);
-    c += " Tf\r\n";
-    if (composite) {
-        c += "0 Tc\r\n0 Tw\r\n";
-    } else if (!justified) {
-        c += ' ';
-        appendNumber(c, spacing);
-        c += " Tc 0 Tw\r\n";
-    } else {
-        c += "0 Tw\r\n";
-    }
-
-    auto appendUnit = [&](size_t i) {
-        if (composite) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "%04X", d.glyphs[i] & 0xFFFF);
-            c += hex;
-        } else {
-            pdf::appendLiteralBody(c, std::string_view(&bytes[i], 1));
-        }
+    // Justified text: the room left over goes into the word gaps, or between all letters of
+    // a single word; link and line positions follow the stretched letters.
+    size_t lastVisible = units > 0 ? units - 1 : 0;
+    bool byWords = false;
+    double extra = 0;
+    auto isBlank = [&](size_t i) {
+        return composite ? text.at(d.unitStart[i]) == u' ' : bytes[i] == ' ';
     };
-    auto appendAll = [&]() {
-        if (composite) {
-            c += '<';
-            for (size_t i = 0; i < units; ++i)
-                appendUnit(i);
-            c += '>';
-        } else {
-            c += '(';
-            pdf::appendLiteralBody(c, bytes);
-            c += ')';
-        }
-    };
-    if (rotated) {
-        appendNumber(c, cosA);
-        c += ' ';
-        appendNumber(c, sinA);
-        c += ' ';
-        appendNumber(c, -sinA);
-        c += ' ';
-        appendNumber(c, cosA);
-        c += ' ';
-        appendNumber(c, x);
-        c += ' ';
-        appendNumber(c, y);
-        c += " Tm \r\n";
-        appendAll();
-        c += " Tj";
-    } else if (justified && units > 1) {
-        // The room left over goes into the word gaps, or between all letters of one word.
-        size_t gaps = 0;
-        size_t lastVisible = units - 1;
-        auto isBlank = [&](size_t i) {
-            return composite ? text.at(d.unitStart[i]) == u' ' : bytes[i] == ' ';
-        };
+    auto stretched = [&](size_t i) { return i < lastVisible && (!byWords || isBlank(i)); };
+    if (justified && units > 1) {
         while (lastVisible > 0 && isBlank(lastVisible))
             --lastVisible;
+        size_t gaps = 0;
         for (size_t i = 0; i < lastVisible; ++i)
             gaps += isBlank(i) ? 1 : 0;
-        const bool byWords = gaps > 0;
+        byWords = gaps > 0;
         if (!byWords)
             gaps = lastVisible;
-        const double extra = gaps > 0 ? (boxWidth - textWidth) / double(gaps) : 0.0;
-        appendNumber(c, x);
-        c += ' ';
-        appendNumber(c, y);
-        c += " Td\r\n[";
-        for (size_t i = 0; i < units; ++i) {
-            c += composite ? '<' : '(';
-            appendUnit(i);
-            c += composite ? '>' : ')';
-            const bool stretched = i < lastVisible && (!byWords || isBlank(i));
-            appendNumber(c, stretched ? -extra * 1000.0 / size : 0.0);
-        }
-        c += " ]TJ ";
-        // Link and line positions follow the stretched letters.
+        extra = gaps > 0 ? (boxWidth - textWidth) / double(gaps) : 0.0;
         textWidth = 0;
         for (size_t i = 0; i < units; ++i) {
-            if (i < lastVisible && (!byWords || isBlank(i)))
+            if (stretched(i))
                 d.unitWidth[i] += extra;
             textWidth += d.unitWidth[i];
         }
-    } else {
-        appendNumber(c, x);
-        c += ' ';
-        appendNumber(c, y);
-        c += composite ? " Td " : " Td\r\n";
-        appendAll();
-        c += " Tj";
     }
-    c += "\r\nET Q ";
 
-    // 5. Underline and strike-out, along the baseline even when it is turned.
-    const pdf::FontMetrics& m = font->metrics;
-    auto lineAt = [&](double offset) {
-        double length = textWidth;
-        if (item.clip)
-            length = std::min(length, boxWidth - (x - left));
-        if (length <= 0)
-            return;
-        const double baseX = x, baseY = y + rise + offset;
-        const double x1 = rotated ? x - offset * sinA : baseX;
-        const double y1 = rotated ? y + offset * cosA : baseY;
-        const double x2 = x1 + length * cosA;
-        const double y2 = y1 + length * sinA;
-        c += "\r\nq\r\n";
-        appendColor(c, item.color);
-        c += " RG ";
-        appendNumber(c, std::max(0.1, m.underlineThickness * size / 1000.0));
-        c += " w ";
-        appendNumber(c, x1);
-        c += ' ';
-        appendNumber(c, y1);
-        c += " m ";
-        appendNumber(c, x2);
-        c += ' ';
-        appendNumber(c, y2);
-        c += " l S\r\nQ";
-    };
-    if (item.underline)
-        lineAt(m.underlinePosition * size / 1000.0);
-    if (item.strikeOut)
-        lineAt(m.strikeOutPosition * size / 1000.0);
+    // 4. The text object.
+    {
+        Emitter e(d.content, 512 + units * (justified ? 40 : 8));
+        e << "\r\n q ";
+        if (item.clip) {
+            e.number(left).blank().number(d.y(item.rect.bottom())).blank().number(boxWidth);
+            e.blank().number(item.rect.height() * d.yScale) << " re W n\r\n";
+        }
+        e << "BT\r\n";
+        if (item.renderMode == TextItem::Stroke)
+            e << "1 Tr";
+        else if (item.renderMode == TextItem::FillAndStroke)
+            e << "2 Tr";
+        else
+            e << "0 Tr";
+        if (rise != 0)
+            e.blank().number(rise) << " Ts";
+        e << "\r\n";
+        e.color(item.color) << " rg";
+        if (item.renderMode != TextItem::Fill)
+            e.blank().color(item.color) << " RG"; // outlines would otherwise come out black
+        e << "\r\n/F";
+        e.integer(font->position).blank().raw(d.sizeText.get(size)) << " Tf\r\n";
+        if (composite)
+            e << "0 Tc\r\n0 Tw\r\n";
+        else if (!justified)
+            e.blank().raw(d.spacingText.get(spacing)) << " Tc 0 Tw\r\n";
+        else
+            e << "0 Tw\r\n";
+
+        if (rotated) {
+            e.number(cosA).blank().number(sinA).blank().number(-sinA).blank().number(cosA);
+            e.blank().number(x).blank().number(y) << " Tm \r\n";
+        } else {
+            e.number(x).blank().number(y);
+            if (composite)
+                e << " Td ";
+            else
+                e << " Td\r\n";
+        }
+        if (justified && units > 1) {
+            e << "[";
+            for (size_t i = 0; i < units; ++i) {
+                if (composite) {
+                    e << "<" << d.glyphs[i] << ">";
+                } else {
+                    e << "(";
+                    e.literal(std::string_view(&bytes[i], 1)) << ")";
+                }
+                e.number(stretched(i) ? -extra * 1000.0 / size : 0.0);
+            }
+            e << " ]TJ ";
+        } else if (composite) {
+            e << "<";
+            for (size_t i = 0; i < units; ++i)
+                e << d.glyphs[i];
+            e << "> Tj";
+        } else {
+            e << "(";
+            e.literal(bytes) << ") Tj";
+        }
+        e << "\r\nET Q ";
+
+        // 5. Underline and strike-out, along the baseline even when it is turned.
+        const pdf::FontMetrics& m = font->metrics;
+        auto lineAt = [&](double offset) {
+            double length = textWidth;
+            if (item.clip)
+                length = std::min(length, boxWidth - (x - left));
+            if (length <= 0)
+                return;
+            const double x1 = x - (offset + rise) * sinA;
+            const double y1 = y + (offset + rise) * cosA;
+            e << "\r\nq\r\n";
+            e.color(item.color) << " RG ";
+            e.number(std::max(0.1, m.underlineThickness * size / 1000.0)) << " w ";
+            e.number(x1).blank().number(y1) << " m ";
+            e.number(x1 + length * cosA).blank().number(y1 + length * sinA) << " l S\r\nQ";
+        };
+        if (item.underline)
+            lineAt(m.underlinePosition * size / 1000.0);
+        if (item.strikeOut)
+            lineAt(m.strikeOutPosition * size / 1000.0);
+    }
 
     // 6. Links over the words that name an address.
-    for (const pdf::FoundLink& link : links) {
+    const pdf::FontMetrics& m = font->metrics;
+    for (const pdf::FoundLink& link : std::as_const(links)) {
         double start = x, width = 0;
         for (size_t i = 0; i < d.unitStart.size(); ++i) {
             const int at = d.unitStart[i];

@@ -144,7 +144,7 @@ void writeSimpleFont(ObjectWriter& writer, DocumentFont& font, const FontEmbeddi
         QSet<quint32> glyphs;
         if (subset) {
             for (int code = 32; code < 256; ++code) {
-                if (font.usedCodes.test(size_t(code))) {
+                if (font.usedCodes[size_t(code)]) {
                     const QChar c(font.encoding->toUnicode(static_cast<unsigned char>(code)));
                     for (const quint32 glyph : font.raw.glyphIndexesForString(c))
                         glyphs.insert(glyph);

@@ -10,7 +10,6 @@
 #include <QStringList>
 
 #include <array>
-#include <bitset>
 #include <map>
 #include <memory>
 #include <set>
@@ -43,7 +42,7 @@ public:
     // Simple fonts: width of each code in thousandths, and the codes drawn.
     const SingleByteEncoding* encoding = nullptr;
     std::array<int, 256> widths{};
-    std::bitset<256> usedCodes;
+    std::array<bool, 256> usedCodes{};
 
     // Composite fonts: glyph of a character (0 when the font has none), its width, and the
     // text each drawn glyph stands for (the ToUnicode map).

@@ -2,9 +2,11 @@
 
 #include <QTimeZone>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace pdf {
 
@@ -12,16 +14,21 @@ namespace {
 
 const char kHexDigits[] = "0123456789ABCDEF";
 
-void appendUnsigned(std::string& out, unsigned long long value) {
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = char('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (n > 0)
-        out.push_back(digits[--n]);
-}
+// "0.0000" to "1.0000" for the 256 values of a colour component.
+struct ComponentTable {
+    char text[256][6];
+    ComponentTable() {
+        for (int v = 0; v < 256; ++v) {
+            const long scaled = std::lround(v / 255.0 * 10000.0);
+            text[v][0] = char('0' + scaled / 10000);
+            text[v][1] = '.';
+            text[v][2] = char('0' + scaled / 1000 % 10);
+            text[v][3] = char('0' + scaled / 100 % 10);
+            text[v][4] = char('0' + scaled / 10 % 10);
+            text[v][5] = char('0' + scaled % 10);
+        }
+    }
+};
 
 bool isLinkTerminator(QChar c) {
     return c.isSpace() || c == u'<' || c == u'>' || c == u'"' || c == u'(' || c == u')';
@@ -29,22 +36,107 @@ bool isLinkTerminator(QChar c) {
 
 } // namespace
 
-void appendNumber(std::string& out, double value) {
-    if (!std::isfinite(value) || std::fabs(value) >= 9.0e14) {
-        out += std::isfinite(value) ? (value < 0 ? "-900000000000000.0000" : "900000000000000.0000")
-                                    : "0.0000";
-        return;
-    }
-    long long scaled = std::llround(value * 10000.0);
+namespace {
+
+// Decimal digits of a value, written forwards.
+inline char* writeDigits(char* out, unsigned long long value) {
+    int digits = 1;
+    for (unsigned long long rest = value; rest >= 10; rest /= 10)
+        ++digits;
+    char* p = out + digits;
+    do {
+        *--p = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    return out + digits;
+}
+
+} // namespace
+
+char* writeNumber(char* out, double value) {
+    if (!std::isfinite(value))
+        value = 0;
+    value = std::clamp(value, -9.0e14, 9.0e14);
+    const double x = value * 10000.0;
+    long long scaled = static_cast<long long>(x < 0 ? x - 0.5 : x + 0.5);
     if (scaled < 0) {
-        out.push_back('-');
+        *out++ = '-';
         scaled = -scaled;
     }
-    appendUnsigned(out, static_cast<unsigned long long>(scaled / 10000));
+    out = writeDigits(out, static_cast<unsigned long long>(scaled / 10000));
     const int fraction = int(scaled % 10000);
-    const char tail[5] = {'.', char('0' + fraction / 1000), char('0' + fraction / 100 % 10),
-                          char('0' + fraction / 10 % 10), char('0' + fraction % 10)};
-    out.append(tail, 5);
+    out[0] = '.';
+    out[1] = char('0' + fraction / 1000);
+    out[2] = char('0' + fraction / 100 % 10);
+    out[3] = char('0' + fraction / 10 % 10);
+    out[4] = char('0' + fraction % 10);
+    return out + 5;
+}
+
+char* writeInteger(char* out, long long value) {
+    if (value < 0) {
+        *out++ = '-';
+        return writeDigits(out, static_cast<unsigned long long>(-(value + 1)) + 1);
+    }
+    return writeDigits(out, static_cast<unsigned long long>(value));
+}
+
+char* writeColor(char* out, const QColor& color) {
+    static const ComponentTable table;
+    const QRgb rgb = color.isValid() ? color.rgb() : qRgb(0, 0, 0);
+    std::memcpy(out, table.text[qRed(rgb)], 6);
+    out[6] = ' ';
+    std::memcpy(out + 7, table.text[qGreen(rgb)], 6);
+    out[13] = ' ';
+    std::memcpy(out + 14, table.text[qBlue(rgb)], 6);
+    return out + 20;
+}
+
+char* writeLiteralBody(char* out, std::string_view bytes) {
+    int column = 0;
+    for (const char ch : bytes) {
+        switch (ch) {
+        case '(':
+        case ')':
+        case '\\':
+            *out++ = '\\';
+            *out++ = ch;
+            break;
+        case '\b':
+            *out++ = '\\';
+            *out++ = 'b';
+            break;
+        case '\f':
+            *out++ = '\\';
+            *out++ = 'f';
+            break;
+        case '\n':
+            *out++ = '\\';
+            *out++ = 'n';
+            break;
+        case '\r':
+            *out++ = '\\';
+            *out++ = 'r';
+            break;
+        case '\t': {
+            const int blanks = 8 - column % 8;
+            std::memset(out, ' ', size_t(blanks));
+            out += blanks;
+            column += blanks;
+            continue;
+        }
+        default:
+            *out++ = ch;
+            break;
+        }
+        ++column;
+    }
+    return out;
+}
+
+void appendNumber(std::string& out, double value) {
+    char buffer[24];
+    out.append(buffer, size_t(writeNumber(buffer, value) - buffer));
 }
 
 std::string formatNumber(double value) {
@@ -54,21 +146,13 @@ std::string formatNumber(double value) {
 }
 
 void appendInteger(std::string& out, long long value) {
-    if (value < 0) {
-        out.push_back('-');
-        appendUnsigned(out, static_cast<unsigned long long>(-(value + 1)) + 1);
-    } else {
-        appendUnsigned(out, static_cast<unsigned long long>(value));
-    }
+    char buffer[24];
+    out.append(buffer, size_t(writeInteger(buffer, value) - buffer));
 }
 
 void appendColor(std::string& out, const QColor& color) {
-    const QColor rgb = color.isValid() ? color.toRgb() : QColor(Qt::black);
-    appendNumber(out, rgb.red() / 255.0);
-    out.push_back(' ');
-    appendNumber(out, rgb.green() / 255.0);
-    out.push_back(' ');
-    appendNumber(out, rgb.blue() / 255.0);
+    char buffer[20];
+    out.append(buffer, size_t(writeColor(buffer, color) - buffer));
 }
 
 void appendReference(std::string& out, int objectNumber) {
@@ -77,39 +161,10 @@ void appendReference(std::string& out, int objectNumber) {
 }
 
 void appendLiteralBody(std::string& out, std::string_view bytes) {
-    int column = 0;
-    for (const char ch : bytes) {
-        switch (ch) {
-        case '(':
-        case ')':
-        case '\\':
-            out.push_back('\\');
-            out.push_back(ch);
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t': {
-            const int blanks = 8 - column % 8;
-            out.append(size_t(blanks), ' ');
-            column += blanks;
-            continue;
-        }
-        default:
-            out.push_back(ch);
-            break;
-        }
-        ++column;
-    }
+    const size_t at = out.size();
+    out.resize(at + bytes.size() * 8);
+    char* end = writeLiteralBody(out.data() + at, bytes);
+    out.resize(size_t(end - out.data()));
 }
 
 QString expandTabs(const QString& text) {
@@ -185,8 +240,27 @@ QString timeStamp(const QDateTime& localTime) {
            timeZoneFromBias(bias);
 }
 
+static bool mayHoldLink(const QString& text) {
+    const QChar* c = text.constData();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = c[i].unicode();
+        if (u == u'@')
+            return true;
+        if (u == u':' && i + 1 < n && (c[i + 1] == u'/' || c[i + 1] == u'\\'))
+            return true;
+        if ((u == u'w' || u == u'W') && i + 3 < n && (c[i + 1] == u'w' || c[i + 1] == u'W') &&
+            (c[i + 2] == u'w' || c[i + 2] == u'W') && c[i + 3] == u'.')
+            return true;
+    }
+    return false;
+}
+
 QList<FoundLink> findLinks(const QString& text) {
     QList<FoundLink> links;
+    // Nearly every line of an invoice has no address; finding that out must cost little.
+    if (!mayHoldLink(text))
+        return links;
     const int n = int(text.size());
     int i = 0;
     while (i < n) {

@@ -24,6 +24,14 @@ void appendColor(std::string& out, const QColor& color);
 // "n 0 R".
 void appendReference(std::string& out, int objectNumber);
 
+// The same forms written into a caller's buffer, for the drawing paths that run for every
+// element of every page; each returns the end of what it wrote. A number takes at most 22
+// bytes, an integer 20, a colour 20, a literal body at most 8 times its input (a tab).
+char* writeNumber(char* out, double value);
+char* writeInteger(char* out, long long value);
+char* writeColor(char* out, const QColor& color);
+char* writeLiteralBody(char* out, std::string_view bytes);
+
 // Body of a literal string (without the parentheses): "(", ")" and "\" get a backslash,
 // backspace, form feed, line feed and carriage return become \b \f \n \r, a tab becomes blanks
 // up to the next multiple of eight characters.
