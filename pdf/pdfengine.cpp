@@ -1077,7 +1077,8 @@ DocumentFont* TgtCustomPDFEngine::Document::simpleFont(const TextItem& item,
 DocumentFont* TgtCustomPDFEngine::Document::compositeFont(const TextItem& item,
                                                           const QString& requested,
                                                           const QString& text) {
-    StyleKey key{family(requested), item.bold, item.italic, item.charset, {}};
+    // The charset changes nothing in a composite font, so one serves them all.
+    StyleKey key{family(requested), item.bold, item.italic, -1, {}};
     const QRawFont raw = pdf::compositeRawFont(primaryRawFont(key), text, item.bold, item.italic);
     if (!raw.isValid())
         return nullptr;
