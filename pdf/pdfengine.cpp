@@ -886,6 +886,15 @@ void TgtCustomPDFEngine::drawRect(const QRectF& rect, const QPen& pen, const QBr
     Document::endShape(e, ops, true);
 }
 
+void TgtCustomPDFEngine::paintPath(const std::string& path, const QPen& pen, const QBrush& brush,
+                                   bool closed) {
+    Document& d = *m_doc;
+    Emitter e(d.content, 256 + path.size());
+    const Document::PaintOps ops = d.beginShape(e, pen, closed ? brush : QBrush(Qt::NoBrush));
+    e.raw(path);
+    Document::endShape(e, ops, closed);
+}
+
 void TgtCustomPDFEngine::drawRoundRect(const QRectF& rect, double xRadius, double yRadius,
                                        const QPen& pen, const QBrush& brush) {
     if (!isPageOpen())
@@ -895,7 +904,7 @@ void TgtCustomPDFEngine::drawRoundRect(const QRectF& rect, double xRadius, doubl
         drawRect(r, pen, brush);
         return;
     }
-    Document& d = *m_doc;
+    const Document& d = *m_doc;
     const double left = d.x(r.left()), right = d.x(r.right());
     const double top = d.y(r.top()), bottom = d.y(r.bottom());
     const double rx = std::min(xRadius * d.xScale, (right - left) / 2);
@@ -909,66 +918,56 @@ void TgtCustomPDFEngine::drawRoundRect(const QRectF& rect, double xRadius, doubl
     pdf::appendArc(path, right - rx, top - ry, rx, ry, 0, 90, false);
     pdf::appendArc(path, left + rx, top - ry, rx, ry, 90, 90, false);
     pdf::appendArc(path, left + rx, bottom + ry, rx, ry, 180, 90, false);
-    Emitter e(d.content, 256 + path.size());
-    const Document::PaintOps ops = d.beginShape(e, pen, brush);
-    e.raw(path);
-    Document::endShape(e, ops, true);
+    paintPath(path, pen, brush, true);
 }
 
 void TgtCustomPDFEngine::drawEllipse(const QRectF& rect, const QPen& pen, const QBrush& brush) {
-    if (!isPageOpen())
-        return;
-    Document& d = *m_doc;
-    const QRectF r = rect.normalized();
-    std::string path;
-    pdf::appendArc(path, d.x(r.center().x()), d.y(r.center().y()), r.width() / 2 * d.xScale,
-                   r.height() / 2 * d.yScale, 0, 360, true);
-    Emitter e(d.content, 256 + path.size());
-    const Document::PaintOps ops = d.beginShape(e, pen, brush);
-    e.raw(path);
-    Document::endShape(e, ops, true);
+    drawArcPath(rect, 0, 360, pen, brush, true);
 }
 
 void TgtCustomPDFEngine::drawArc(const QRectF& rect, double startAngle, double spanAngle,
                                  const QPen& pen) {
-    if (!isPageOpen() || pen.style() == Qt::NoPen || spanAngle == 0)
+    if (pen.style() == Qt::NoPen || spanAngle == 0)
         return;
-    Document& d = *m_doc;
+    drawArcPath(rect, startAngle, spanAngle, pen, Qt::NoBrush, false);
+}
+
+void TgtCustomPDFEngine::drawArcPath(const QRectF& rect, double startAngle, double spanAngle,
+                                     const QPen& pen, const QBrush& brush, bool closed) {
+    if (!isPageOpen())
+        return;
+    const Document& d = *m_doc;
     const QRectF r = rect.normalized();
     std::string path;
     pdf::appendArc(path, d.x(r.center().x()), d.y(r.center().y()), r.width() / 2 * d.xScale,
                    r.height() / 2 * d.yScale, startAngle, spanAngle, true);
-    Emitter e(d.content, 256 + path.size());
-    const Document::PaintOps ops = d.beginShape(e, pen, Qt::NoBrush);
-    e.raw(path);
-    Document::endShape(e, ops, false);
+    paintPath(path, pen, brush, closed);
 }
 
 void TgtCustomPDFEngine::drawPolygon(const QPolygonF& points, const QPen& pen,
                                      const QBrush& brush) {
-    if (!isPageOpen() || points.size() < 2)
-        return;
-    Document& d = *m_doc;
-    Emitter e(d.content, 256 + size_t(points.size()) * 52);
-    const Document::PaintOps ops = d.beginShape(e, pen, brush);
-    for (qsizetype i = 0; i < points.size(); ++i) {
-        d.point(e, points[i].x(), points[i].y());
-        e.raw(i == 0 ? "m " : "l ");
-    }
-    Document::endShape(e, ops, true);
+    drawPoints(points, pen, brush, true);
 }
 
 void TgtCustomPDFEngine::drawPolyline(const QPolygonF& points, const QPen& pen) {
-    if (!isPageOpen() || points.size() < 2 || pen.style() == Qt::NoPen)
+    if (pen.style() == Qt::NoPen)
         return;
-    Document& d = *m_doc;
-    Emitter e(d.content, 256 + size_t(points.size()) * 52);
-    const Document::PaintOps ops = d.beginShape(e, pen, Qt::NoBrush);
+    drawPoints(points, pen, Qt::NoBrush, false);
+}
+
+void TgtCustomPDFEngine::drawPoints(const QPolygonF& points, const QPen& pen, const QBrush& brush,
+                                    bool closed) {
+    if (!isPageOpen() || points.size() < 2)
+        return;
+    const Document& d = *m_doc;
+    std::string path;
     for (qsizetype i = 0; i < points.size(); ++i) {
-        d.point(e, points[i].x(), points[i].y());
-        e.raw(i == 0 ? "m " : "l ");
+        appendNumber(path, d.x(points[i].x()));
+        path += ' ';
+        appendNumber(path, d.y(points[i].y()));
+        path += i == 0 ? " m " : " l ";
     }
-    Document::endShape(e, ops, false);
+    paintPath(path, pen, brush, closed);
 }
 
 // ---- Images ----

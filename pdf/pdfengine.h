@@ -52,6 +52,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class QIODevice;
 
@@ -222,6 +223,11 @@ private:
     struct Document;
     void report(const QString& message);
     bool failDocument();
+    // Paints a path already in PDF syntax with the pen and, when closed, the brush.
+    void paintPath(const std::string& path, const QPen& pen, const QBrush& brush, bool closed);
+    void drawArcPath(const QRectF& rect, double startAngle, double spanAngle, const QPen& pen,
+                     const QBrush& brush, bool closed);
+    void drawPoints(const QPolygonF& points, const QPen& pen, const QBrush& brush, bool closed);
 
     QString m_fileName;
     QIODevice* m_userStream = nullptr;

@@ -301,25 +301,35 @@ QByteArray standardFontName(const QString& family, const FontMetrics& metrics, b
                                                       : "");
 }
 
-std::unique_ptr<DocumentFont> makeSimpleFont(const QString& name, bool bold, bool italic,
-                                             int charset, const QRawFont& raw,
-                                             TgtFontEncoding encoding) {
+namespace {
+
+// The parts every document font has: identity, the font data and its PostScript name.
+std::unique_ptr<DocumentFont> newFont(DocumentFont::Kind kind, const QString& name, bool bold,
+                                      bool italic, int charset, const QRawFont& raw) {
     auto font = std::make_unique<DocumentFont>();
-    font->kind = DocumentFont::Simple;
+    font->kind = kind;
     font->name = name;
     font->bold = bold;
     font->italic = italic;
     font->charset = charset;
     font->raw = raw;
-    font->encoding = &SingleByteEncoding::get(encoding);
     loadFontData(*font);
-    if (font->trueType) {
+    if (font->trueType)
         font->baseName = postScriptName(font->tables);
-        if (font->baseName.isEmpty())
-            font->baseName = fallbackBaseName(raw, bold, italic);
-    } else {
+    if (font->baseName.isEmpty())
+        font->baseName = fallbackBaseName(raw, bold, italic);
+    return font;
+}
+
+} // namespace
+
+std::unique_ptr<DocumentFont> makeSimpleFont(const QString& name, bool bold, bool italic,
+                                             int charset, const QRawFont& raw,
+                                             TgtFontEncoding encoding) {
+    auto font = newFont(DocumentFont::Simple, name, bold, italic, charset, raw);
+    font->encoding = &SingleByteEncoding::get(encoding);
+    if (!font->trueType)
         font->baseName = standardFontName(raw.familyName(), font->metrics, bold, italic);
-    }
 
     QChar chars[224];
     for (int code = 32; code < 256; ++code) {
@@ -341,18 +351,7 @@ std::unique_ptr<DocumentFont> makeSimpleFont(const QString& name, bool bold, boo
 
 std::unique_ptr<DocumentFont> makeCompositeFont(const QString& name, bool bold, bool italic,
                                                 int charset, const QRawFont& raw) {
-    auto font = std::make_unique<DocumentFont>();
-    font->kind = DocumentFont::Composite;
-    font->name = name;
-    font->bold = bold;
-    font->italic = italic;
-    font->charset = charset;
-    font->raw = raw;
-    loadFontData(*font);
-    font->baseName = postScriptName(font->tables);
-    if (font->baseName.isEmpty())
-        font->baseName = fallbackBaseName(raw, bold, italic);
-    return font;
+    return newFont(DocumentFont::Composite, name, bold, italic, charset, raw);
 }
 
 void writeFont(ObjectWriter& writer, DocumentFont& font, const FontEmbedding& embedding) {

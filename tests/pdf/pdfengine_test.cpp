@@ -29,14 +29,19 @@ TextItem text(const QString& value, double x, double y, const QString& font = "A
     return item;
 }
 
-// One page with one line of text, written uncompressed so the bytes can be read.
-QByteArray onePage(TgtCustomPDFEngine& pdf, const QString& line = QStringLiteral("Invoice")) {
-    QBuffer buffer;
+// The engine writes into the buffer instead of a file.
+void writeInto(TgtCustomPDFEngine& pdf, QBuffer& buffer) {
     buffer.open(QIODevice::WriteOnly);
     pdf.Preferences.OutputToUserStream = true;
     pdf.Preferences.OpenAfterCreate = false;
     pdf.Preferences.ShowSetupDialog = false;
     pdf.setUserStream(&buffer);
+}
+
+// One page with one line of text.
+QByteArray onePage(TgtCustomPDFEngine& pdf, const QString& line = QStringLiteral("Invoice")) {
+    QBuffer buffer;
+    writeInto(pdf, buffer);
     EXPECT_TRUE(pdf.beginDoc()) << qPrintable(pdf.errorString());
     pdf.beginPage();
     pdf.drawText(text(line, 96, 96));
@@ -51,6 +56,10 @@ QByteArray firstPageContent(const QByteArray& pdf) {
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("/Contents (\\d+) 0 R")).match(QString::fromLatin1(page));
     return m.hasMatch() ? streamOf(pdf, m.captured(1).toInt()) : QByteArray();
+}
+
+bool matches(const QString& pattern, const QByteArray& bytes) {
+    return QRegularExpression(pattern).match(QString::fromLatin1(bytes)).hasMatch();
 }
 
 int countOf(const QByteArray& haystack, const QByteArray& needle) {
@@ -180,9 +189,7 @@ TEST(PdfEngineStructure, CompressionLevelsAllWriteValidStreams) {
         TgtCustomPDFEngine pdf;
         pdf.Compression.Level = level;
         QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        pdf.Preferences.OutputToUserStream = true;
-        pdf.setUserStream(&buffer);
+        writeInto(pdf, buffer);
         ASSERT_TRUE(pdf.beginDoc());
         pdf.beginPage();
         for (int row = 0; row < 60; ++row)
@@ -236,9 +243,7 @@ TEST(PdfEngineStructure, NumbersKeepThePointUnderACommaLocale) {
     EXPECT_FALSE(bytes.contains("595,2744"));
     const QByteArray content = firstPageContent(bytes);
     EXPECT_TRUE(content.contains("72.0000 759.8888 Td"));
-    EXPECT_FALSE(QRegularExpression(QStringLiteral("\\d,\\d"))
-                     .match(QString::fromLatin1(content))
-                     .hasMatch());
+    EXPECT_FALSE(matches(QStringLiteral("\\d,\\d"), content));
 }
 
 TEST(PdfEngineStructure, InformationTextsAreUtf16AndBlankOnesAreLeftOut) {
@@ -284,9 +289,7 @@ TEST(PdfEngineStructure, ViewerPreferencesGoIntoTheCatalog) {
 TEST(PdfEngineStructure, PagesGoToTheOutputAsTheyEnd) {
     TgtCustomPDFEngine pdf;
     QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    pdf.Preferences.OutputToUserStream = true;
-    pdf.setUserStream(&buffer);
+    writeInto(pdf, buffer);
     ASSERT_TRUE(pdf.beginDoc());
     qint64 previous = buffer.size();
     for (int page = 0; page < 5; ++page) {
@@ -311,9 +314,7 @@ TEST(PdfEngineStructure, CallsOutOfOrderDoNoHarm) {
     EXPECT_FALSE(pdf.errorString().isEmpty());
 
     QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    pdf.Preferences.OutputToUserStream = true;
-    pdf.setUserStream(&buffer);
+    writeInto(pdf, buffer);
     ASSERT_TRUE(pdf.beginDoc());
     EXPECT_FALSE(pdf.beginDoc()); // one document at a time
     pdf.drawText(text(QStringLiteral("before any page"), 0, 0));
@@ -328,9 +329,7 @@ TEST(PdfEngineStructure, CallsOutOfOrderDoNoHarm) {
 TEST(PdfEngineStructure, DocumentWithoutPagesGetsABlankPage) {
     TgtCustomPDFEngine pdf;
     QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    pdf.Preferences.OutputToUserStream = true;
-    pdf.setUserStream(&buffer);
+    writeInto(pdf, buffer);
     ASSERT_TRUE(pdf.beginDoc());
     ASSERT_TRUE(pdf.endDoc());
     EXPECT_EQ(structureProblems(buffer.data()), QString());
@@ -529,9 +528,7 @@ TEST_F(PdfEngine, NonWinAnsiTextUsesACompositeFontWithItsProgramAndUnicodeMap) {
     EXPECT_TRUE(bytes.contains("/BaseFont /WYOIAS+"));
     const QByteArray content = firstPageContent(bytes);
     EXPECT_TRUE(content.contains("/F1 10.0000 Tf\r\n0 Tc\r\n0 Tw\r\n"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("Td <[0-9A-F]{16}> Tj"))
-                    .match(QString::fromLatin1(content))
-                    .hasMatch());
+    EXPECT_TRUE(matches(QStringLiteral("Td <[0-9A-F]{16}> Tj"), content));
     EXPECT_TRUE(bytes.contains("<0416>") || bytes.contains("<0418>")); // ToUnicode targets
 }
 
@@ -665,9 +662,7 @@ TEST_F(PdfEngine, EncryptedFilesOpenWithTheirPasswords) {
         EXPECT_TRUE(bytes.contains(level == 0 ? "/V 1/R 2/P " : "/V 2/R 3/P "));
         EXPECT_EQ(bytes.contains("/Length 128"), level == 1);
         EXPECT_TRUE(
-            QRegularExpression(QStringLiteral("/ID \\[<([0-9A-F]{32})><\\1>\\]/Encrypt \\d+ 0 R"))
-                .match(QString::fromLatin1(bytes))
-                .hasMatch());
+            matches(QStringLiteral("/ID \\[<([0-9A-F]{32})><\\1>\\]/Encrypt \\d+ 0 R"), bytes));
         EXPECT_FALSE(bytes.contains("Secret"));
 
         const ToolRun user =
@@ -909,9 +904,7 @@ TEST_F(PdfEngine, FontsWithoutTrueTypeOutlinesUseStandardNames) {
     TextItem item =
         text(QStringLiteral("Helvetica look-alike"), 10, 10, QStringLiteral("nimbus sans"));
     QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    pdf.Preferences.OutputToUserStream = true;
-    pdf.setUserStream(&buffer);
+    writeInto(pdf, buffer);
     ASSERT_TRUE(pdf.beginDoc());
     pdf.beginPage();
     pdf.drawText(item);
