@@ -35,8 +35,10 @@ int coverage(const QRawFont& font, const QString& text) {
     return covered;
 }
 
-QByteArray fallbackBaseName(const QRawFont& raw, bool bold, bool italic) {
-    QByteArray name = raw.familyName().toLatin1();
+// A family name the way viewers look up fonts that are not embedded: without blanks, the style
+// after a comma ("TimesNewRoman,BoldItalic").
+QByteArray styledName(const QString& family, bool bold, bool italic) {
+    QByteArray name = family.toUtf8();
     name.replace(' ', "");
     if (bold && italic)
         name += ",BoldItalic";
@@ -119,7 +121,12 @@ void writeSimpleFont(ObjectWriter& writer, DocumentFont& font, const FontEmbeddi
     const bool embed =
         font.trueType && embedding.mode != etfNone && !isExcluded(font, embedding.excluded);
     const bool subset = embed && embedding.mode == etfSubset;
-    const std::string name = (subset ? "WYOIAS+" : "") + escapeName(font.baseName);
+    // An embedded program is named by its own PostScript name. Otherwise the viewer looks the
+    // font up by the name the document asked for: "Arial" finds Arial where it is installed,
+    // and Liberation Sans, whose widths these are, where it is not.
+    const QByteArray baseName =
+        embed || !font.trueType ? font.baseName : styledName(font.name, font.bold, font.italic);
+    const std::string name = (subset ? "WYOIAS+" : "") + escapeName(baseName);
     const int descriptor = writer.allocate();
     const int fontFile = embed ? writer.allocate() : 0;
 
@@ -317,7 +324,7 @@ std::unique_ptr<DocumentFont> newFont(DocumentFont::Kind kind, const QString& na
     if (font->trueType)
         font->baseName = postScriptName(font->tables);
     if (font->baseName.isEmpty())
-        font->baseName = fallbackBaseName(raw, bold, italic);
+        font->baseName = styledName(raw.familyName(), bold, italic);
     return font;
 }
 
