@@ -354,9 +354,9 @@ struct TgtCustomPDFEngine::Document {
         fontIndex.insert(key, added);
         return added;
     }
-    DocumentFont* simpleFont(const TextItem& item, const QString& requested,
+    DocumentFont* simpleFont(const QString& requested, bool bold, bool italic, int charset,
                              TgtFontEncoding encoding);
-    DocumentFont* compositeFont(const TextItem& item, const QString& requested,
+    DocumentFont* compositeFont(const QString& requested, bool bold, bool italic, int charset,
                                 const QString& text);
 
     // The font size and the character spacing of consecutive items rarely change.
@@ -379,6 +379,9 @@ struct TgtCustomPDFEngine::Document {
     std::vector<quint32> glyphs;
     std::vector<int> unitStart;
     std::vector<double> unitWidth;
+
+    // Writes a picture object; 0 when the picture cannot be stored.
+    int writeImage(const QByteArray& name, const QImage& image, bool asJpeg);
 
     double x(double inputX) const { return inputX * xScale; }
     double y(double inputY) const { return pageHeight - inputY * yScale; }
@@ -581,30 +584,9 @@ void TgtCustomPDFEngine::beginPage() {
     e.point(0, 0).number(d.pageWidth).blank().number(d.pageHeight) << " re f";
     if (!BackgroundImage.isNull()) {
         if (d.backgroundImage == 0) {
-            const QByteArray samples = rgbSamples(BackgroundImage);
-            if (samples.isEmpty()) {
+            d.backgroundImage = d.writeImage("Img0", BackgroundImage, false);
+            if (d.backgroundImage == 0)
                 report(QString::fromLatin1(kUnsupportedImage));
-            } else {
-                d.backgroundImage = d.writer.allocate();
-                std::string head = "<</Type/XObject/Subtype/Image/Name/Img0/Width ";
-                appendInteger(head, BackgroundImage.width());
-                head += "/Height "sv;
-                appendInteger(head, BackgroundImage.height());
-                head += "/BitsPerComponent 8"sv;
-                if (d.writer.compressing())
-                    head += "/Filter/FlateDecode"sv;
-                head += "/ColorSpace/DeviceRGB/Length "sv;
-                const auto data = d.writer.prepareStream(
-                    d.backgroundImage,
-                    std::string_view(samples.constData(), size_t(samples.size())), true);
-                appendInteger(head, qint64(data.size()));
-                head += ">>\r\nstream\r\n"sv;
-                d.writer.beginObject(d.backgroundImage);
-                d.writer.write(head);
-                d.writer.write(data);
-                d.writer.write("\r\nendstream\r\nendobj\r\n");
-                d.imagesUsed = true;
-            }
         }
         if (d.backgroundImage != 0) {
             e << " q ";
@@ -972,6 +954,46 @@ void TgtCustomPDFEngine::drawPoints(const QPolygonF& points, const QPen& pen, co
 
 // ---- Images ----
 
+int TgtCustomPDFEngine::Document::writeImage(const QByteArray& name, const QImage& image,
+                                             bool asJpeg) {
+    QByteArray data;
+    bool jpeg = false;
+    if (asJpeg) {
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        jpeg = flattenedRgb(image).save(&buffer, "JPEG", 90);
+        if (!jpeg) {
+            qCWarning(lcPdf) << "JPEG writer unavailable, picture stored as raw samples";
+            data.clear();
+        }
+    }
+    if (!jpeg)
+        data = rgbSamples(image);
+    if (data.isEmpty())
+        return 0;
+    const int number = writer.allocate();
+    const std::string_view stored = writer.prepareStream(
+        number, std::string_view(data.constData(), size_t(data.size())), !jpeg);
+    std::string head = "<</Type/XObject/Subtype/Image/Name/" + name.toStdString() + "/Width ";
+    appendInteger(head, image.width());
+    head += "/Height "sv;
+    appendInteger(head, image.height());
+    head += "/BitsPerComponent 8"sv;
+    if (jpeg)
+        head += "/Filter/DCTDecode"sv;
+    else if (writer.compressing())
+        head += "/Filter/FlateDecode"sv;
+    head += "/ColorSpace/DeviceRGB/Length "sv;
+    appendInteger(head, qint64(stored.size()));
+    head += ">>\r\nstream\r\n"sv;
+    writer.beginObject(number);
+    writer.write(head);
+    writer.write(stored);
+    writer.write("\r\nendstream\r\nendobj\r\n");
+    imagesUsed = true;
+    return number;
+}
+
 void TgtCustomPDFEngine::drawImage(const QPointF& topLeft, const QImage& image) {
     const double dpi = ImageSettings.SourceDPI > 0 ? ImageSettings.SourceDPI : 96.0;
     drawImage(
@@ -987,55 +1009,21 @@ void TgtCustomPDFEngine::drawImage(const QRectF& rect, const QImage& image) {
         return;
     }
     Document& d = *m_doc;
-    pdf::ObjectWriter& w = d.writer;
     QByteArray key;
     if (Preferences.UseImagesAsResources)
         key = imageFingerprint(image);
     auto found = key.isEmpty() ? d.images.end() : d.images.find(key);
     if (found == d.images.end()) {
-        QByteArray data;
-        bool jpeg = false;
-        if (ImageSettings.OutputImageFormat == ifJPEG) {
-            QBuffer buffer(&data);
-            buffer.open(QIODevice::WriteOnly);
-            jpeg = flattenedRgb(image).save(&buffer, "JPEG", 90);
-            if (!jpeg) {
-                qCWarning(lcPdf) << "JPEG writer unavailable, picture stored as raw samples";
-                data.clear();
-            }
-        }
-        if (!jpeg)
-            data = rgbSamples(image);
-        if (data.isEmpty()) {
+        Document::ImageObject object;
+        object.name =
+            "Img" + QByteArray::number(d.pageNumber) + '_' + QByteArray::number(d.imagesOnPage);
+        object.object = d.writeImage(object.name, image, ImageSettings.OutputImageFormat == ifJPEG);
+        if (object.object == 0) {
             report(QString::fromLatin1(kUnsupportedImage));
             return;
         }
-        Document::ImageObject object;
-        object.object = w.allocate();
-        object.name =
-            "Img" + QByteArray::number(d.pageNumber) + '_' + QByteArray::number(d.imagesOnPage++);
-        const bool deflate = !jpeg && w.compressing();
-        const std::string_view stored = w.prepareStream(
-            object.object, std::string_view(data.constData(), size_t(data.size())), !jpeg);
-        std::string head =
-            "<</Type/XObject/Subtype/Image/Name/" + object.name.toStdString() + "/Width ";
-        appendInteger(head, image.width());
-        head += "/Height "sv;
-        appendInteger(head, image.height());
-        head += "/BitsPerComponent 8"sv;
-        if (jpeg)
-            head += "/Filter/DCTDecode"sv;
-        else if (deflate)
-            head += "/Filter/FlateDecode"sv;
-        head += "/ColorSpace/DeviceRGB/Length "sv;
-        appendInteger(head, qint64(stored.size()));
-        head += ">>\r\nstream\r\n"sv;
-        w.beginObject(object.object);
-        w.write(head);
-        w.write(stored);
-        w.write("\r\nendstream\r\nendobj\r\n");
+        ++d.imagesOnPage;
         d.imageList.push_back(object);
-        d.imagesUsed = true;
         if (key.isEmpty())
             key = QByteArray::number(object.object); // never found again
         found = d.images.insert(key, object);
@@ -1052,40 +1040,39 @@ void TgtCustomPDFEngine::drawImage(const QRectF& rect, const QImage& image) {
 
 // ---- Text ----
 
-DocumentFont* TgtCustomPDFEngine::Document::simpleFont(const TextItem& item,
-                                                       const QString& requested,
+DocumentFont* TgtCustomPDFEngine::Document::simpleFont(const QString& requested, bool bold,
+                                                       bool italic, int charset,
                                                        TgtFontEncoding encoding) {
-    if (lastFont && lastCharset == item.charset && lastBold == item.bold &&
-        lastItalic == item.italic && lastName == requested)
+    if (lastFont && lastCharset == charset && lastBold == bold && lastItalic == italic &&
+        lastName == requested)
         return lastFont;
-    const StyleKey key{family(requested), item.bold, item.italic, item.charset, {}};
+    const StyleKey key{family(requested), bold, italic, charset, {}};
     DocumentFont* font = fontIndex.value(key);
     if (!font) {
-        auto created = pdf::makeSimpleFont(key.family, item.bold, item.italic, item.charset,
-                                           primaryRawFont(key), encoding);
+        auto created =
+            pdf::makeSimpleFont(key.family, bold, italic, charset, primaryRawFont(key), encoding);
         font = addFont(std::move(created), key);
     }
     lastFont = font;
     lastName = requested;
-    lastBold = item.bold;
-    lastItalic = item.italic;
-    lastCharset = item.charset;
+    lastBold = bold;
+    lastItalic = italic;
+    lastCharset = charset;
     return font;
 }
 
-DocumentFont* TgtCustomPDFEngine::Document::compositeFont(const TextItem& item,
-                                                          const QString& requested,
+DocumentFont* TgtCustomPDFEngine::Document::compositeFont(const QString& requested, bool bold,
+                                                          bool italic, int charset,
                                                           const QString& text) {
     // The charset changes nothing in a composite font, so one serves them all.
-    StyleKey key{family(requested), item.bold, item.italic, -1, {}};
-    const QRawFont raw = pdf::compositeRawFont(primaryRawFont(key), text, item.bold, item.italic);
+    StyleKey key{family(requested), bold, italic, -1, {}};
+    const QRawFont raw = pdf::compositeRawFont(primaryRawFont(key), text, bold, italic);
     if (!raw.isValid())
         return nullptr;
     key.fallback = raw.familyName() + u'\x1f' + raw.styleName();
     DocumentFont* font = fontIndex.value(key);
     if (!font)
-        font = addFont(
-            pdf::makeCompositeFont(key.family, item.bold, item.italic, item.charset, raw), key);
+        font = addFont(pdf::makeCompositeFont(key.family, bold, italic, charset, raw), key);
     return font;
 }
 
@@ -1095,7 +1082,9 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
     Document& d = *m_doc;
     QString text = item.text;
     const double size = item.fontSize > 0 ? item.fontSize : d.defaultFontSize;
+    // An item that names no font takes the default font, its charset included.
     const QString& requested = item.fontName.isEmpty() ? d.defaultFontName : item.fontName;
+    const int charset = item.fontName.isEmpty() ? d.defaultCharset : item.charset;
     const bool rotated = item.angle != 0 && item.angle != 360;
     const bool justified = (item.alignment & Qt::AlignJustify) && !rotated;
     const bool aligned =
@@ -1105,7 +1094,7 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
     const pdf::SingleByteEncoding& encoding = pdf::SingleByteEncoding::get(FontEncoding);
     std::string& bytes = d.textBytes;
     bytes.clear();
-    const bool symbol = item.charset == PdfCharset::Symbol;
+    const bool symbol = charset == PdfCharset::Symbol;
     bool tabs = false;
     // Codes of the text in the font encoding; false when a character has none.
     auto encode = [&]() {
@@ -1127,7 +1116,7 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
         }
         return true;
     };
-    bool composite = !isSimpleCharset(item.charset) || !encode();
+    bool composite = !isSimpleCharset(charset) || !encode();
     // Tabs become blanks, in the measured text as well as in the written one.
     if (tabs || (composite && text.contains(u'\t'))) {
         text = pdf::expandTabs(text);
@@ -1136,11 +1125,11 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
     }
     DocumentFont* font = nullptr;
     if (!composite) {
-        font = d.simpleFont(item, requested, FontEncoding);
+        font = d.simpleFont(requested, item.bold, item.italic, charset, FontEncoding);
         for (const char b : bytes)
             font->usedCodes[static_cast<unsigned char>(b)] = true;
     } else {
-        font = d.compositeFont(item, requested, text);
+        font = d.compositeFont(requested, item.bold, item.italic, charset, text);
         if (!font) {
             report(QObject::tr("No TrueType font is installed to write \"%1\".").arg(text));
             return;
