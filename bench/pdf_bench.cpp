@@ -77,7 +77,7 @@ bool writeW1(const QString& path, int pages, bool compress, QString* error) {
         pdf.drawRect(QRectF(band.x, band.y, band.w, band.h), noPen, silver);
         w1::pageTexts(p, texts);
         for (const w1::Text& t : texts) {
-            item.text = QString::fromLatin1(t.text.data(), qsizetype(t.text.size()));
+            item.text = QLatin1StringView(t.text.data(), qsizetype(t.text.size()));
             item.bold = t.bold;
             item.fontSize = t.size;
             item.rect = QRectF(t.x, t.baseline - t.size, 200, t.size * 1.2);
@@ -100,45 +100,80 @@ bool writeW1(const QString& path, int pages, bool compress, QString* error) {
     return true;
 }
 
-// Seconds zlib needs to deflate every stream of an uncompressed file at its default level.
-double zlibSeconds(const QString& uncompressedPath, qint64* streamBytes, double* cpu) {
+// The streams of an uncompressed file, as zlib alone would be given them.
+struct Streams {
+    QByteArray data;
+    std::vector<std::pair<qsizetype, qsizetype>> spans; // start and length
+    qsizetype longest = 0;
+    qint64 bytes = 0;
+};
+
+Streams readStreams(const QString& uncompressedPath) {
+    Streams streams;
     QFile file(uncompressedPath);
     if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray data = file.readAll();
-    std::vector<std::pair<qsizetype, qsizetype>> streams;
+        return streams;
+    streams.data = file.readAll();
     qsizetype at = 0;
-    *streamBytes = 0;
-    while ((at = data.indexOf("stream\r\n", at)) >= 0) {
+    while ((at = streams.data.indexOf("stream\r\n", at)) >= 0) {
         const qsizetype start = at + 8;
-        const qsizetype end = data.indexOf("\r\nendstream", start);
+        const qsizetype end = streams.data.indexOf("\r\nendstream", start);
         if (end < 0)
             break;
-        streams.emplace_back(start, end - start);
-        *streamBytes += end - start;
+        streams.spans.emplace_back(start, end - start);
+        streams.longest = std::max(streams.longest, end - start);
+        streams.bytes += end - start;
         at = end + 11;
     }
+    return streams;
+}
+
+// Deflates every stream at zlib's default level, one reused stream as the writer does.
+void deflateAll(const Streams& streams) {
     z_stream z{};
     deflateInit(&z, Z_DEFAULT_COMPRESSION);
-    qsizetype longest = 0;
-    for (const auto& stream : streams)
-        longest = std::max(longest, stream.second);
-    std::vector<unsigned char> out(deflateBound(&z, uLong(longest)));
-    QElapsedTimer timer;
-    timer.start();
-    const double cpuStart = cpuSeconds();
-    for (const auto& [start, length] : streams) {
+    std::vector<unsigned char> out(deflateBound(&z, uLong(streams.longest)));
+    for (const auto& [start, length] : streams.spans) {
         deflateReset(&z);
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData() + start));
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(streams.data.constData() + start));
         z.avail_in = uInt(length);
         z.next_out = out.data();
         z.avail_out = uInt(out.size());
         deflate(&z, Z_FINISH);
     }
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    *cpu = cpuSeconds() - cpuStart;
     deflateEnd(&z);
-    return seconds;
+}
+
+// The best (least disturbed) wall-clock and processor times of several runs.
+struct Best {
+    double wall = 1e30;
+    double cpu = 1e30;
+    void take(double w, double c) {
+        wall = std::min(wall, w);
+        cpu = std::min(cpu, c);
+    }
+};
+
+// Runs the libharu program once and takes its own figures.
+bool runLibharu(const QString& harness, int pages, const QString& out, Best& best, QString* bytes) {
+    QProcess libharu;
+    libharu.start(
+        harness, {QStringLiteral("--pages"), QString::number(pages), QStringLiteral("--out"), out});
+    if (!libharu.waitForFinished(-1) || libharu.exitCode() != 0)
+        return false;
+    double wall = 0, cpu = 0;
+    const QStringList lines =
+        QString::fromLocal8Bit(libharu.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    for (const QString& line : lines) {
+        if (line.startsWith(QLatin1String("seconds ")))
+            wall = line.mid(8).toDouble();
+        else if (line.startsWith(QLatin1String("cpu_seconds ")))
+            cpu = line.mid(12).toDouble();
+        else if (line.startsWith(QLatin1String("bytes ")))
+            *bytes = line.mid(6);
+    }
+    best.take(wall, cpu);
+    return true;
 }
 
 } // namespace
@@ -166,74 +201,71 @@ int main(int argc, char** argv) {
         pages = 1;
 
     QString error;
-    double seconds = 1e30;
-    double cpu = 1e30;
-    for (int run = 0; run < repeat; ++run) {
+    auto timeWriter = [&](Best& best) {
         QElapsedTimer timer;
         timer.start();
         const double cpuStart = cpuSeconds();
         if (!writeW1(out, pages, true, &error)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
-            return 1;
+            std::exit(1);
         }
-        cpu = std::min(cpu, cpuSeconds() - cpuStart);
-        seconds = std::min(seconds, timer.nsecsElapsed() / 1e9);
-    }
+        best.take(timer.nsecsElapsed() / 1e9, cpuSeconds() - cpuStart);
+    };
+
+    // The first run alone, for the writer's own peak memory.
+    Best writer;
+    timeWriter(writer);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
+    const long peakKb = usage.ru_maxrss;
+
+    // The runs of the three take turns, so that a busy moment of the machine falls on all of
+    // them alike.
+    QTemporaryDir scratch;
+    const QString harness = QCoreApplication::applicationDirPath() + "/pdf_bench_libharu";
+    const bool haveHarness = compare && QFileInfo::exists(harness);
+    Best libharu, zlib;
+    QString libharuBytes;
+    Streams streams;
+    if (compare) {
+        const QString plain = scratch.filePath("plain.pdf");
+        if (!writeW1(plain, pages, false, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        streams = readStreams(plain);
+    }
+    for (int run = 0; run < repeat; ++run) {
+        if (run > 0)
+            timeWriter(writer);
+        if (haveHarness)
+            runLibharu(harness, pages, scratch.filePath("libharu.pdf"), libharu, &libharuBytes);
+        if (compare) {
+            QElapsedTimer timer;
+            timer.start();
+            const double cpuStart = cpuSeconds();
+            deflateAll(streams);
+            zlib.take(timer.nsecsElapsed() / 1e9, cpuSeconds() - cpuStart);
+        }
+    }
+
     const QString written =
         QFileInfo(out).path() + u'/' + QFileInfo(out).completeBaseName() + QStringLiteral(".pdf");
     std::printf("pages %d\nseconds %.4f\nbytes %lld\ncpu_seconds %.4f\npeak_rss_kb %ld\n", pages,
-                seconds, static_cast<long long>(QFileInfo(written).size()), cpu, usage.ru_maxrss);
-    std::fflush(stdout);
-    if (!compare)
-        return 0;
-
-    QTemporaryDir scratch;
-    const QString harness = QCoreApplication::applicationDirPath() + "/pdf_bench_libharu";
-    if (QFileInfo::exists(harness)) {
-        double harSeconds = 1e30;
-        double harCpu = 1e30;
-        QString harBytes;
-        for (int run = 0; run < repeat; ++run) {
-            QProcess libharu;
-            libharu.start(harness, {QStringLiteral("--pages"), QString::number(pages),
-                                    QStringLiteral("--out"), scratch.filePath("libharu.pdf")});
-            libharu.waitForFinished(-1);
-            const QStringList lines = QString::fromLocal8Bit(libharu.readAllStandardOutput())
-                                          .split(u'\n', Qt::SkipEmptyParts);
-            for (const QString& line : lines) {
-                if (line.startsWith(QLatin1String("seconds ")))
-                    harSeconds = std::min(harSeconds, line.mid(8).toDouble());
-                else if (line.startsWith(QLatin1String("cpu_seconds ")))
-                    harCpu = std::min(harCpu, line.mid(12).toDouble());
-                else if (line.startsWith(QLatin1String("bytes ")))
-                    harBytes = line.mid(6);
-            }
-        }
-        std::printf("libharu_bytes %s\n", qPrintable(harBytes));
-        std::printf("libharu_seconds %.4f\nlibharu_cpu_seconds %.4f\nratio_to_libharu %.3f\n"
-                    "cpu_ratio_to_libharu %.3f\n",
-                    harSeconds, harCpu, seconds / harSeconds, cpu / harCpu);
-    } else {
+                writer.wall, static_cast<long long>(QFileInfo(written).size()), writer.cpu, peakKb);
+    if (haveHarness) {
+        std::printf("libharu_seconds %.4f\nlibharu_bytes %s\nlibharu_cpu_seconds %.4f\n"
+                    "ratio_to_libharu %.3f\ncpu_ratio_to_libharu %.3f\n",
+                    libharu.wall, qPrintable(libharuBytes), libharu.cpu, writer.wall / libharu.wall,
+                    writer.cpu / libharu.cpu);
+    } else if (compare) {
         std::printf("libharu_seconds unavailable (pdf_bench_libharu not built)\n");
     }
-
-    const QString plain = scratch.filePath("plain.pdf");
-    if (!writeW1(plain, pages, false, &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return 1;
+    if (compare) {
+        std::printf("zlib_seconds %.4f\nzlib_cpu_seconds %.4f\nzlib_input_bytes %lld\n"
+                    "ratio_to_zlib %.3f\ncpu_ratio_to_zlib %.3f\n",
+                    zlib.wall, zlib.cpu, static_cast<long long>(streams.bytes),
+                    writer.wall / zlib.wall, writer.cpu / zlib.cpu);
     }
-    qint64 streamBytes = 0;
-    double zlib = 1e30;
-    double zlibCpu = 1e30;
-    for (int run = 0; run < repeat; ++run) {
-        double runCpu = 0;
-        zlib = std::min(zlib, zlibSeconds(plain, &streamBytes, &runCpu));
-        zlibCpu = std::min(zlibCpu, runCpu);
-    }
-    std::printf("zlib_seconds %.4f\nzlib_cpu_seconds %.4f\nzlib_input_bytes %lld\n"
-                "ratio_to_zlib %.3f\ncpu_ratio_to_zlib %.3f\n",
-                zlib, zlibCpu, static_cast<long long>(streamBytes), seconds / zlib, cpu / zlibCpu);
     return 0;
 }

@@ -101,6 +101,8 @@ Table macExpertTable() {
 SingleByteEncoding::SingleByteEncoding(const char* name, const std::array<char16_t, 256>& table)
     : m_name(name)
     , m_toUnicode(table) {
+    for (int c = 0x20; c < 0x7F; ++c)
+        m_keepsAscii = m_keepsAscii && m_toUnicode[size_t(c)] == c;
     // Later codes never replace earlier ones, so a character found twice keeps its first code.
     for (int code = 0xFF; code >= 0x20; --code) {
         if (m_toUnicode[size_t(code)] != 0)

@@ -18,6 +18,8 @@ public:
     const char* pdfName() const { return m_name; }
     // The character of a code, 0 when the code is unused.
     char16_t toUnicode(unsigned char code) const { return m_toUnicode[code]; }
+    // Whether printable ASCII characters are their own codes.
+    bool keepsAscii() const { return m_keepsAscii; }
     // The code of a character, -1 when the encoding has none.
     int fromUnicode(char32_t c) const {
         if (c < 0x80 && c >= 0x20 && m_toUnicode[c] == c)
@@ -30,6 +32,7 @@ private:
     int lookUp(char32_t c) const;
 
     const char* m_name;
+    bool m_keepsAscii = true;
     std::array<char16_t, 256> m_toUnicode;
     QHash<char32_t, unsigned char> m_fromUnicode;
 };

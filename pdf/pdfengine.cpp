@@ -297,6 +297,7 @@ struct TgtCustomPDFEngine::Document {
     double defaultFontSize = 8;
     QString defaultFontName;
     int defaultCharset = PdfCharset::Default;
+    const pdf::SingleByteEncoding* encoding = nullptr;
 
     // Page being written.
     bool pageOpen = false;
@@ -525,6 +526,7 @@ bool TgtCustomPDFEngine::beginDoc() {
     doc->yScale = 72.0 / (InputYRes > 0 ? InputYRes : 96.0);
     doc->defaultFontName = Font.Name.trimmed().isEmpty() ? QStringLiteral("Arial") : Font.Name;
     doc->defaultCharset = Font.Charset;
+    doc->encoding = &pdf::SingleByteEncoding::get(FontEncoding);
     doc->defaultFontSize =
         Font.Height == 0
             ? 8.0
@@ -1091,19 +1093,23 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
         !rotated && !justified && (item.alignment & (Qt::AlignRight | Qt::AlignHCenter));
 
     // 1. A simple font when the text fits its encoding, a composite font otherwise.
-    const pdf::SingleByteEncoding& encoding = pdf::SingleByteEncoding::get(FontEncoding);
+    const pdf::SingleByteEncoding& encoding = *d.encoding;
     std::string& bytes = d.textBytes;
     bytes.clear();
     const bool symbol = charset == PdfCharset::Symbol;
     bool tabs = false;
     // Codes of the text in the font encoding; false when a character has none.
+    bool mayLink = false; // an "@", a ":" or a "ww": the text may hold an address
     auto encode = [&]() {
         bytes.resize(size_t(text.size()));
         char* out = bytes.data();
+        char16_t previous = 0;
         for (const QChar ch : std::as_const(text)) {
             const char16_t u = ch.unicode();
             int code;
-            if (u < 0x20)
+            if (u - 0x20u < 0x5Fu && encoding.keepsAscii())
+                code = u; // printable ASCII, the common case
+            else if (u < 0x20)
                 code = u; // control characters are escaped in the string
             else if (symbol && u >= 0xF020 && u <= 0xF0FF)
                 code = u & 0xFF;
@@ -1112,6 +1118,8 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
             if (code < 0)
                 return false;
             tabs = tabs || u == u'\t';
+            mayLink = mayLink || u == u'@' || u == u':' || (u == u'w' && previous == u'w');
+            previous = u;
             *out++ = char(code);
         }
         return true;
@@ -1140,7 +1148,7 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
     // 2. Units drawn (bytes or glyphs), where each starts in the text, and their widths when
     //    the layout needs them.
     QList<pdf::FoundLink> links;
-    if (Preferences.ActivateHyperlinks && !rotated)
+    if (Preferences.ActivateHyperlinks && !rotated && (composite || mayLink))
         links = pdf::findLinks(text);
     const bool measure =
         aligned || justified || item.underline || item.strikeOut || !links.isEmpty();
