@@ -961,3 +961,44 @@ TEST_F(PdfEngine, RenderedPageShowsWhatWasDrawnWhereItWasDrawn) {
             ink += page.pixelColor(x, y).lightness() < 100 ? 1 : 0;
     EXPECT_GT(ink, 500) << "the letters";
 }
+
+TEST_F(PdfEngine, OtherEncodingsWriteTheirOwnCodes) {
+    TgtCustomPDFEngine pdf;
+    prepare(pdf, QStringLiteral("standard.pdf"));
+    pdf.Compression.Enabled = false;
+    pdf.FontEncoding = feStandardEncoding;
+    ASSERT_TRUE(pdf.beginDoc());
+    pdf.beginPage();
+    pdf.drawText(text(QStringLiteral("it's"), 50, 50));
+    pdf.drawText(text(QString::fromUtf8("Total 1 234,50 € net"), 50, 80)); // no euro there
+    pdf.endPage();
+    ASSERT_TRUE(pdf.endDoc());
+    const QString file = m_dir.filePath(QStringLiteral("standard.pdf"));
+    const QByteArray bytes = readBytes(file);
+    EXPECT_TRUE(objectText(bytes, 9).contains("/Encoding /StandardEncoding"));
+    EXPECT_TRUE(firstPageContent(bytes).contains("(it\xA9s) Tj"));
+    EXPECT_TRUE(bytes.contains("/Subtype/Type0"));
+    if (haveTool(QStringLiteral("pdftotext"))) {
+        const QString found = textOf(file);
+        EXPECT_TRUE(found.contains(QStringLiteral("it's"))) << qPrintable(found);
+        EXPECT_TRUE(found.contains(QString::fromUtf8("Total 1 234,50 € net"))) << qPrintable(found);
+    }
+}
+
+TEST_F(PdfEngine, ItemsWithoutAFontTakeTheDefaultFont) {
+    TgtCustomPDFEngine pdf;
+    pdf.Compression.Enabled = false;
+    TextItem plain;
+    plain.text = QStringLiteral("Default");
+    plain.rect = QRectF(10, 10, 200, 20);
+    QBuffer buffer;
+    writeInto(pdf, buffer);
+    ASSERT_TRUE(pdf.beginDoc());
+    pdf.beginPage();
+    pdf.drawText(plain);
+    pdf.endPage();
+    ASSERT_TRUE(pdf.endDoc());
+    // Tahoma, height -11 at 96 dots per inch: 8 points.
+    EXPECT_TRUE(firstPageContent(buffer.data()).contains("/F0 8.0000 Tf"));
+    EXPECT_TRUE(objectText(buffer.data(), 9).contains("/BaseFont /Tahoma /Encoding"));
+}
