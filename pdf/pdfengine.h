@@ -30,7 +30,9 @@
 // Coordinates are in input units: dots at InputXRes by InputYRes per inch (96 by default),
 // measured from the top left corner of the page, y growing downwards. Pen widths are input
 // units too; font sizes and character spacing are points. The engine never breaks lines: one
-// text item is one line.
+// text item is one line. Text in any language is written so that it shows and can be searched
+// and copied: what the font encoding (WinAnsi by default) cannot hold goes through an embedded
+// composite font.
 //
 // Failures: beginDoc() and endDoc() return false and errorString() says why, in words a user
 // can be shown. The file is written through a temporary file and only appears, complete, when
@@ -38,6 +40,7 @@
 // single elements that had to be left out (an image the engine cannot place: "The PDF Engine
 // does not support image format") do not stop the document: they are collected in warnings()
 // and passed to the message handler when one is set. The engine itself never shows a window.
+// An engine destroyed while a document is open drops that document.
 
 #include "pdftypes.h"
 
@@ -87,7 +90,8 @@ public:
         double angle = 0;       // degrees, counter-clockwise around the text's start
         bool clip = false;
 
-        // Name, size in points, bold (semi-bold and heavier), italic, underline, strike-out.
+        // Name, size in points (a font sized in pixels is taken at 96 per inch), bold
+        // (semi-bold and heavier), italic, underline, strike-out.
         void setFont(const QFont& font);
     };
 
