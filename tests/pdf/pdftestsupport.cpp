@@ -1,0 +1,148 @@
+#include "pdftestsupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <zlib.h>
+
+bool haveTool(const QString& name) {
+    return !QStandardPaths::findExecutable(name).isEmpty();
+}
+
+ToolRun runTool(const QString& name, const QStringList& arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStandardPaths::findExecutable(name), arguments);
+    ToolRun run;
+    if (!process.waitForFinished(120000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.output = QString::fromUtf8(process.readAll());
+    return run;
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString structureProblems(const QByteArray& pdf) {
+    if (!pdf.startsWith(QByteArray("%PDF-1.4\r\n%\xE2\xE3\xCF\xD3\r\n")))
+        return QStringLiteral("header");
+    const qsizetype startxref = pdf.lastIndexOf("startxref\r\n");
+    if (startxref < 0 || !pdf.endsWith("%%EOF"))
+        return QStringLiteral("no startxref or %%EOF at the end");
+    const qsizetype numberEnd = pdf.indexOf("\r\n", startxref + 11);
+    const qsizetype xref = pdf.mid(startxref + 11, numberEnd - startxref - 11).toLongLong();
+    if (pdf.mid(xref, 8) != "xref\r\n0 ")
+        return QStringLiteral("startxref does not point at the table");
+    const qsizetype sizeEnd = pdf.indexOf("\r\n", xref + 8);
+    const int size = pdf.mid(xref + 8, sizeEnd - xref - 8).toInt();
+    qsizetype entry = sizeEnd + 2;
+    if (pdf.mid(entry, 20) != "0000000000 65535 f\r\n")
+        return QStringLiteral("first entry");
+    for (int n = 1; n < size; ++n) {
+        entry += 20;
+        const QByteArray line = pdf.mid(entry, 20);
+        if (line.size() != 20 || !line.endsWith(" 00000 n\r\n"))
+            return QStringLiteral("entry %1 malformed: %2").arg(n).arg(QString::fromLatin1(line));
+        const qsizetype offset = line.left(10).toLongLong();
+        const QByteArray expected = QByteArray::number(n) + " 0 obj\r\n";
+        if (pdf.mid(offset, expected.size()) != expected)
+            return QStringLiteral("offset of object %1 is wrong").arg(n);
+    }
+    const qsizetype trailer = entry + 20;
+    if (pdf.mid(trailer, 11) != "trailer\r\n<<")
+        return QStringLiteral("no trailer after the table");
+    const QByteArray tail = pdf.mid(trailer);
+    if (!tail.contains("/Root 1 0 R") || !tail.contains("/Info 3 0 R") ||
+        !tail.contains("/Size " + QByteArray::number(size)))
+        return QStringLiteral("trailer entries");
+    return {};
+}
+
+QByteArray objectText(const QByteArray& pdf, int number) {
+    const QByteArray head = QByteArray::number(number) + " 0 obj\r\n";
+    qsizetype at = pdf.startsWith(head) ? 0 : pdf.indexOf("\n" + head);
+    if (at < 0)
+        return {};
+    if (at > 0)
+        ++at;
+    qsizetype end = pdf.indexOf("endobj", at);
+    const qsizetype stream = pdf.indexOf("stream\r\n", at);
+    if (stream >= 0 && stream < end)
+        end = stream;
+    return pdf.mid(at, end - at);
+}
+
+QByteArray streamOf(const QByteArray& pdf, int number) {
+    const QByteArray object = objectText(pdf, number);
+    const qsizetype at = pdf.indexOf(object) + object.size();
+    if (object.isEmpty() || pdf.mid(at, 8) != "stream\r\n")
+        return {};
+    const qsizetype end = pdf.indexOf("\r\nendstream", at + 8);
+    const QByteArray data = pdf.mid(at + 8, end - at - 8);
+    if (!object.contains("FlateDecode"))
+        return data;
+    QByteArray plain(qsizetype(data.size()) * 40 + 4096, '\0');
+    uLongf length = uLongf(plain.size());
+    if (uncompress(reinterpret_cast<Bytef*>(plain.data()), &length,
+                   reinterpret_cast<const Bytef*>(data.constData()), uLong(data.size())) != Z_OK)
+        return {};
+    plain.resize(qsizetype(length));
+    return plain;
+}
+
+QList<int> objectOrder(const QByteArray& pdf) {
+    QList<int> order;
+    static const QRegularExpression objectStart(QStringLiteral("(?:^|\\n)(\\d+) 0 obj\\r\\n"));
+    const QString text = QString::fromLatin1(pdf);
+    auto it = objectStart.globalMatch(text);
+    while (it.hasNext())
+        order.append(it.next().captured(1).toInt());
+    return order;
+}
+
+QString PdfFiles::path(const QString& name, const QString& password) {
+    const QString file = m_dir.filePath(name);
+    m_files.append({file, password});
+    return file;
+}
+
+void PdfFiles::prepare(TgtCustomPDFEngine& engine, const QString& name, const QString& password) {
+    engine.Preferences.OpenAfterCreate = false;
+    engine.Preferences.ShowSetupDialog = false;
+    engine.setFileName(path(name, password));
+}
+
+QString PdfFiles::textOf(const QString& pdfPath, const QString& password) {
+    QStringList arguments{QStringLiteral("-layout")};
+    if (!password.isEmpty())
+        arguments << QStringLiteral("-upw") << password;
+    arguments << pdfPath << QStringLiteral("-");
+    return runTool(QStringLiteral("pdftotext"), arguments).output;
+}
+
+void PdfFiles::TearDown() {
+    if (!haveTool(QStringLiteral("qpdf")))
+        return;
+    for (const auto& [name, password] : std::as_const(m_files)) {
+        // Names are handed out before writing; the engine writes them with ".pdf".
+        const QFileInfo info(name);
+        const QString written = info.path() + u'/' + info.completeBaseName() + ".pdf";
+        if (!QFileInfo::exists(written))
+            continue;
+        QStringList arguments{QStringLiteral("--check")};
+        if (!password.isEmpty())
+            arguments << QStringLiteral("--password=") + password;
+        arguments << written;
+        const ToolRun run = runTool(QStringLiteral("qpdf"), arguments);
+        EXPECT_EQ(run.exitCode, 0) << "qpdf --check " << qPrintable(written) << ":\n"
+                                   << qPrintable(run.output);
+        EXPECT_TRUE(run.output.contains(QLatin1String("No syntax or stream encoding errors")))
+            << qPrintable(run.output);
+    }
+}
