@@ -77,6 +77,8 @@ public:
 
     // For views: records in the current order and filter, without moving the cursor.
     virtual std::vector<Record> readRows(int offset, int count) = 0;
+    // Keyset reads continue from a record instead of counting from the start (tables only).
+    virtual bool readsByKey() const { return false; }
     virtual std::vector<Record> readRowsAfter(const Record& record, int count);
     virtual std::vector<Record> readRowsBefore(const Record& record, int count);
     // Position of the current record in the current order (0-based), -1 when none.

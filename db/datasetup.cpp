@@ -31,18 +31,30 @@ struct DemoCustomer {
 };
 
 const DemoCustomer kCustomers[] = {
-    {"1", "Abbott & Sons Ltd", "Mary Abbott", "12 High Street", "OX1 2AB", "Oxford", "01865 123456", "mary@abbott.example", 0},
-    {"2", "Åsa Bergström AB", "Åsa Bergström", "Storgatan 5", "111 22", "Stockholm", "+46 8 123 45", "asa@bergstrom.example", 0},
-    {"3", "Baker Street Bakery", "John Watson", "221 Baker Street", "NW1 6XE", "London", "020 7946 0001", "", 1000},
-    {"4", "Cedar Joinery", "Tom Cedar", "3 Mill Lane", "BA1 1AA", "Bath", "01225 400100", "tom@cedar.example", 0},
-    {"5", "Delta Electrics", "Priya Shah", "Unit 7, Riverside Park", "LS1 4AP", "Leeds", "0113 496 0000", "priya@delta.example", 0},
-    {"6", "Evergreen Gardens", "Lucy Green", "The Old Nursery", "CB2 1TN", "Cambridge", "01223 760000", "", 0},
-    {"7", "Fenwick Motors", "Alan Fenwick", "88 Station Road", "NE1 7RU", "Newcastle", "0191 498 0000", "alan@fenwick.example", 0},
-    {"8", "Grönwall Design", "Erik Grönwall", "Kungsgatan 12", "411 19", "Göteborg", "+46 31 10 20 30", "erik@gronwall.example", 0},
-    {"9", "Harbour Café", "Sofia Ramos", "1 Quay Side", "BS1 4RN", "Bristol", "0117 496 0123", "", 0},
-    {"10", "Ivy Printing", "Ivy Clarke", "45 Print Row", "M1 1AD", "Manchester", "0161 496 0456", "ivy@ivyprint.example", 0},
-    {"11", "Jones Plumbing", "Dai Jones", "9 Castle Street", "CF10 1BH", "Cardiff", "029 2018 0000", "", 0},
-    {"12", "Kestrel Consulting", "Helen Kestrel", "2 Market Square", "YO1 8RS", "York", "01904 550000", "helen@kestrel.example", 0},
+    {"1", "Abbott & Sons Ltd", "Mary Abbott", "12 High Street", "OX1 2AB", "Oxford", "01865 123456",
+     "mary@abbott.example", 0},
+    {"2", "Åsa Bergström AB", "Åsa Bergström", "Storgatan 5", "111 22", "Stockholm", "+46 8 123 45",
+     "asa@bergstrom.example", 0},
+    {"3", "Baker Street Bakery", "John Watson", "221 Baker Street", "NW1 6XE", "London",
+     "020 7946 0001", "", 1000},
+    {"4", "Cedar Joinery", "Tom Cedar", "3 Mill Lane", "BA1 1AA", "Bath", "01225 400100",
+     "tom@cedar.example", 0},
+    {"5", "Delta Electrics", "Priya Shah", "Unit 7, Riverside Park", "LS1 4AP", "Leeds",
+     "0113 496 0000", "priya@delta.example", 0},
+    {"6", "Evergreen Gardens", "Lucy Green", "The Old Nursery", "CB2 1TN", "Cambridge",
+     "01223 760000", "", 0},
+    {"7", "Fenwick Motors", "Alan Fenwick", "88 Station Road", "NE1 7RU", "Newcastle",
+     "0191 498 0000", "alan@fenwick.example", 0},
+    {"8", "Grönwall Design", "Erik Grönwall", "Kungsgatan 12", "411 19", "Göteborg",
+     "+46 31 10 20 30", "erik@gronwall.example", 0},
+    {"9", "Harbour Café", "Sofia Ramos", "1 Quay Side", "BS1 4RN", "Bristol", "0117 496 0123", "",
+     0},
+    {"10", "Ivy Printing", "Ivy Clarke", "45 Print Row", "M1 1AD", "Manchester", "0161 496 0456",
+     "ivy@ivyprint.example", 0},
+    {"11", "Jones Plumbing", "Dai Jones", "9 Castle Street", "CF10 1BH", "Cardiff", "029 2018 0000",
+     "", 0},
+    {"12", "Kestrel Consulting", "Helen Kestrel", "2 Market Square", "YO1 8RS", "York",
+     "01904 550000", "helen@kestrel.example", 0},
 };
 
 struct DemoProduct {
@@ -78,7 +90,8 @@ const DemoProduct kProducts[] = {
 
 const char* const kStandardText =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs18 Thank you for your order! "
-    "\\b Payment within 30 days\\b0 .\\par Please state the invoice number with your payment.\\par}";
+    "\\b Payment within 30 days\\b0 .\\par Please state the invoice number with your "
+    "payment.\\par}";
 const char* const kReminderText =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs18 \\b Reminder:\\b0  interest of 8 % per "
     "year is charged on late payment.\\par}";
@@ -94,8 +107,9 @@ void writeSettings(const QString& dir) {
     company.writeString(c, QStringLiteral("Phone"), QStringLiteral("0118 496 0000"));
     company.writeString(c, QStringLiteral("Fax"), QStringLiteral("0118 496 0001"));
     company.writeString(c, QStringLiteral("Email"), QStringLiteral("office@merovia-demo.example"));
-    company.writeString(c, QStringLiteral("Bank"),
-                        StrStringToEscaped(QStringLiteral("Demo Bank plc\nSort code 00-00-00, account 12345678")));
+    company.writeString(
+        c, QStringLiteral("Bank"),
+        StrStringToEscaped(QStringLiteral("Demo Bank plc\nSort code 00-00-00, account 12345678")));
     company.writeString(c, QStringLiteral("VATnumber"), QStringLiteral("GB 123 4567 89"));
     company.updateFile();
 
@@ -139,9 +153,10 @@ void addDocument(Table& head, Table& rows, Table& products, const char* kind, co
     head.FieldByName(QStringLiteral("Customer no")).setAsString(QLatin1String(cust.no));
     head.FieldByName(QStringLiteral("Customer")).setAsString(QString::fromUtf8(cust.company));
     head.FieldByName(QStringLiteral("Address line 1")).setAsString(QString::fromUtf8(cust.address));
-    head.FieldByName(QStringLiteral("Address line 2")).setAsString(QString::fromUtf8(cust.zip) + QLatin1Char(' ') +
-                                                                   QString::fromUtf8(cust.city));
-    head.FieldByName(QStringLiteral("Your reference")).setAsString(QString::fromUtf8(cust.reference));
+    head.FieldByName(QStringLiteral("Address line 2"))
+        .setAsString(QString::fromUtf8(cust.zip) + QLatin1Char(' ') + QString::fromUtf8(cust.city));
+    head.FieldByName(QStringLiteral("Your reference"))
+        .setAsString(QString::fromUtf8(cust.reference));
     head.FieldByName(QStringLiteral("Our reference")).setAsString(QStringLiteral("Sam Demo"));
     head.Post();
     for (const DemoRow& line : lines) {
@@ -150,11 +165,14 @@ void addDocument(Table& head, Table& rows, Table& products, const char* kind, co
         const Currency price = products.FieldByName(QStringLiteral("Price")).AsCurrency();
         const Currency sum = price * static_cast<long double>(line.qty);
         rows.Append(); // the master link gives the row its head's ID
-        rows.FieldByName(QStringLiteral("Item")).setAsString(QString::number(rows.RecordCount() + 1));
+        rows.FieldByName(QStringLiteral("Item"))
+            .setAsString(QString::number(rows.RecordCount() + 1));
         rows.FieldByName(QStringLiteral("Code")).setAsString(QLatin1String(line.code));
-        rows.FieldByName(QStringLiteral("Description")).setAsString(products.FieldByName(QStringLiteral("Description")).AsString());
+        rows.FieldByName(QStringLiteral("Description"))
+            .setAsString(products.FieldByName(QStringLiteral("Description")).AsString());
         rows.FieldByName(QStringLiteral("Qty")).setAsFloat(line.qty);
-        rows.FieldByName(QStringLiteral("Unit")).setAsString(products.FieldByName(QStringLiteral("Unit")).AsString());
+        rows.FieldByName(QStringLiteral("Unit"))
+            .setAsString(products.FieldByName(QStringLiteral("Unit")).AsString());
         rows.FieldByName(QStringLiteral("Price")).setAsCurrency(price);
         rows.FieldByName(QStringLiteral("VAT %")).setAsFloat(25);
         rows.FieldByName(QStringLiteral("Sum")).setAsCurrency(sum);
@@ -167,7 +185,8 @@ void addDocument(Table& head, Table& rows, Table& products, const char* kind, co
         head.FieldByName(QStringLiteral("Printed")).setAsBoolean(true);
         head.FieldByName(QStringLiteral("Invoice no")).setAsString(QLatin1String(number));
         if (QLatin1String(kind) == QLatin1String("Invoice"))
-            head.FieldByName(QStringLiteral("Rest")).setAsCurrency(paid.isValid() ? Currency() : total);
+            head.FieldByName(QStringLiteral("Rest"))
+                .setAsCurrency(paid.isValid() ? Currency() : total);
     }
     if (paid.isValid()) {
         head.FieldByName(QStringLiteral("Paid")).setAsDate(paid);
@@ -197,15 +216,19 @@ void fillTables(const QString& dir) {
         customers.Append();
         customers.FieldByName(QStringLiteral("Cust. no")).setAsString(QLatin1String(c.no));
         customers.FieldByName(QStringLiteral("Company")).setAsString(QString::fromUtf8(c.company));
-        customers.FieldByName(QStringLiteral("Reference")).setAsString(QString::fromUtf8(c.reference));
-        customers.FieldByName(QStringLiteral("Address line 1")).setAsString(QString::fromUtf8(c.address));
+        customers.FieldByName(QStringLiteral("Reference"))
+            .setAsString(QString::fromUtf8(c.reference));
+        customers.FieldByName(QStringLiteral("Address line 1"))
+            .setAsString(QString::fromUtf8(c.address));
         customers.FieldByName(QStringLiteral("Zip")).setAsString(QString::fromUtf8(c.zip));
         customers.FieldByName(QStringLiteral("City")).setAsString(QString::fromUtf8(c.city));
         customers.FieldByName(QStringLiteral("Phone")).setAsString(QString::fromUtf8(c.phone));
         customers.FieldByName(QStringLiteral("E-mail")).setAsString(QString::fromUtf8(c.email));
         if (c.creditLimit)
-            customers.FieldByName(QStringLiteral("Credit limit")).setAsCurrency(Currency::fromInt(c.creditLimit));
-        customers.FieldByName(QStringLiteral("Registered")).setAsDate(QDate::currentDate().addMonths(-6));
+            customers.FieldByName(QStringLiteral("Credit limit"))
+                .setAsCurrency(Currency::fromInt(c.creditLimit));
+        customers.FieldByName(QStringLiteral("Registered"))
+            .setAsDate(QDate::currentDate().addMonths(-6));
         customers.Post();
     }
 
@@ -213,9 +236,11 @@ void fillTables(const QString& dir) {
     for (const DemoProduct& p : kProducts) {
         products.Append();
         products.FieldByName(QStringLiteral("Code")).setAsString(QLatin1String(p.code));
-        products.FieldByName(QStringLiteral("Description")).setAsString(QString::fromUtf8(p.description));
+        products.FieldByName(QStringLiteral("Description"))
+            .setAsString(QString::fromUtf8(p.description));
         products.FieldByName(QStringLiteral("Unit")).setAsString(QLatin1String(p.unit));
-        products.FieldByName(QStringLiteral("Price")).setAsCurrency(*Currency::parse(QLatin1String(p.price), QLocale::c()));
+        products.FieldByName(QStringLiteral("Price"))
+            .setAsCurrency(*Currency::parse(QLatin1String(p.price), QLocale::c()));
         products.FieldByName(QStringLiteral("Hidden")).setAsBoolean(p.hidden);
         products.FieldByName(QStringLiteral("Stock")).setAsFloat(100);
         products.Post();
@@ -229,7 +254,8 @@ void fillTables(const QString& dir) {
     }
 
     open(taxes, "Taxes");
-    const std::pair<const char*, double> kTaxes[] = {{"Environmental fee", 2.5}, {"Freight surcharge", 5.0}};
+    const std::pair<const char*, double> kTaxes[] = {{"Environmental fee", 2.5},
+                                                     {"Freight surcharge", 5.0}};
     for (const auto& [description, percent] : kTaxes) {
         taxes.Append();
         taxes.FieldByName(QStringLiteral("Description")).setAsString(QLatin1String(description));
@@ -238,7 +264,8 @@ void fillTables(const QString& dir) {
     }
 
     open(freeText, "FreeText");
-    const std::pair<const char*, const char*> kTexts[] = {{"Standard", kStandardText}, {"Late payment", kReminderText}};
+    const std::pair<const char*, const char*> kTexts[] = {{"Standard", kStandardText},
+                                                          {"Late payment", kReminderText}};
     for (const auto& [name, text] : kTexts) {
         freeText.Append();
         freeText.FieldByName(QStringLiteral("Name")).setAsString(QLatin1String(name));
@@ -250,12 +277,12 @@ void fillTables(const QString& dir) {
     open(rows, "IRow", "ID");
     rows.setMasterSource(&head, QStringLiteral("ID"));
     const QDate today = QDate::currentDate();
-    addDocument(head, rows, products, "Invoice", "1001", kCustomers[2], today.addDays(-40), 30, true,
-                {{"A100", 6}, {"H810", 1}}, QDate(), 0);
-    addDocument(head, rows, products, "Invoice", "1002", kCustomers[0], today.addDays(-90), 30, true,
-                {{"B200", 40}, {"C300", 3}, {"C310", 2}}, today.addDays(-45), 15);
-    addDocument(head, rows, products, "Invoice", "1003", kCustomers[4], today.addDays(-10), 30, true,
-                {{"D400", 120}, {"D410", 8}, {"D420", 20}}, QDate(), 0);
+    addDocument(head, rows, products, "Invoice", "1001", kCustomers[2], today.addDays(-40), 30,
+                true, {{"A100", 6}, {"H810", 1}}, QDate(), 0);
+    addDocument(head, rows, products, "Invoice", "1002", kCustomers[0], today.addDays(-90), 30,
+                true, {{"B200", 40}, {"C300", 3}, {"C310", 2}}, today.addDays(-45), 15);
+    addDocument(head, rows, products, "Invoice", "1003", kCustomers[4], today.addDays(-10), 30,
+                true, {{"D400", 120}, {"D410", 8}, {"D420", 20}}, QDate(), 0);
     addDocument(head, rows, products, "Quotation", "", kCustomers[7], today.addDays(-3), 0, false,
                 {{"F600", 500}, {"F610", 100}}, QDate(), 0);
     transaction.commit();
@@ -278,7 +305,8 @@ bool fillDemo(const QString& dir, QString* error) {
 bool createDataDir(const QString& dir, bool demo, QString* error) {
     if (QFileInfo::exists(Database::fileName(dir))) {
         if (error)
-            *error = QStringLiteral("%1 already holds a database").arg(QDir::toNativeSeparators(dir));
+            *error =
+                QStringLiteral("%1 already holds a database").arg(QDir::toNativeSeparators(dir));
         return false;
     }
     if (!Service::copyShippedDataFiles(dir, error))

@@ -1030,8 +1030,21 @@ public:
         case Node::Unary:
             if (n->text == QLatin1String("NOT"))
                 return QLatin1String("NOT ") + write(n->args[0].get(), {});
-            if (n->text == QLatin1String("()"))
-                return QLatin1Char('(') + write(n->args[0].get(), ctx) + QLatin1Char(')');
+            if (n->text == QLatin1String("()")) {
+                const Node* inner = n->args[0].get();
+                const QString body = write(inner, ctx);
+                switch (inner->kind) {
+                case Node::Compare:
+                case Node::IsTest:
+                case Node::Like:
+                case Node::Between:
+                case Node::InList:
+                case Node::InSelect:
+                    return body; // written in parentheses already
+                default:
+                    return QLatin1Char('(') + body + QLatin1Char(')');
+                }
+            }
             return n->text + write(n->args[0].get(), ctx);
         case Node::Binary:
             return writeBinary(n, ctx);
@@ -1040,38 +1053,47 @@ public:
         case Node::IsTest: {
             const Node* l = n->args[0].get();
             const Node* r = n->args[1].get();
-            return QLatin1Char('(') + operand(l, r->type, false) +
-                   (n->negated ? QLatin1String(" IS NOT ") : QLatin1String(" IS ")) +
-                   operand(r, l->type, false) + QLatin1Char(')');
+            const QString a = operand(l, r->type, false);
+            const QString b = operand(r, l->type, false);
+            return QLatin1Char('(') + a +
+                   (n->negated ? QLatin1String(" IS NOT ") : QLatin1String(" IS ")) + b +
+                   QLatin1Char(')');
         }
         case Node::Like: {
-            QString s = QLatin1Char('(') + write(n->args[0].get(), {ValueType::Text, false}) +
+            const QString subject = write(n->args[0].get(), {ValueType::Text, false});
+            const QString pattern = write(n->args[1].get(), {ValueType::Text, false});
+            QString s = QLatin1Char('(') + subject +
                         (n->negated ? QLatin1String(" NOT ") : QLatin1String(" ")) + n->text +
-                        QLatin1Char(' ') + write(n->args[1].get(), {ValueType::Text, false});
+                        QLatin1Char(' ') + pattern;
             if (n->args.size() > 2)
                 s += QLatin1String(" ESCAPE ") + write(n->args[2].get(), {ValueType::Text, false});
             return s + QLatin1Char(')');
         }
         case Node::Between: {
             const ValueType t = n->args[0]->type;
-            return QLatin1Char('(') + write(n->args[0].get(), {}) +
+            const QString subject = write(n->args[0].get(), {});
+            const QString low = operand(n->args[1].get(), t, true);
+            const QString high = operand(n->args[2].get(), t, true);
+            return QLatin1Char('(') + subject +
                    (n->negated ? QLatin1String(" NOT BETWEEN ") : QLatin1String(" BETWEEN ")) +
-                   operand(n->args[1].get(), t, true) + QLatin1String(" AND ") +
-                   operand(n->args[2].get(), t, true) + QLatin1Char(')');
+                   low + QLatin1String(" AND ") + high + QLatin1Char(')');
         }
         case Node::InList: {
             const ValueType t = n->args[0]->type;
+            const QString subject = write(n->args[0].get(), {});
             QStringList items;
             for (size_t i = 1; i < n->args.size(); ++i)
                 items << operand(n->args[i].get(), t, false);
-            return QLatin1Char('(') + write(n->args[0].get(), {}) +
+            return QLatin1Char('(') + subject +
                    (n->negated ? QLatin1String(" NOT IN (") : QLatin1String(" IN (")) +
                    items.join(QLatin1String(", ")) + QLatin1String("))");
         }
-        case Node::InSelect:
-            return QLatin1Char('(') + write(n->args[0].get(), {}) +
+        case Node::InSelect: {
+            const QString subject = write(n->args[0].get(), {});
+            return QLatin1Char('(') + subject +
                    (n->negated ? QLatin1String(" NOT IN (") : QLatin1String(" IN (")) +
                    writeSelect(n->select.get()) + QLatin1String("))");
+        }
         case Node::Exists:
             return QLatin1String("EXISTS (") + writeSelect(n->select.get()) + QLatin1Char(')');
         case Node::Subquery:
@@ -1088,10 +1110,10 @@ public:
             const size_t pairsEnd = n->negated ? n->args.size() - 1 : n->args.size();
             Context rctx{isKnown(n->type) ? n->type : ctx.type, false};
             for (size_t i = 1; i + 1 < pairsEnd; i += 2) {
-                s += QLatin1String(" WHEN ") +
-                     (n->args[0] ? operand(n->args[i].get(), n->args[0]->type, false)
-                                 : write(n->args[i].get(), {})) +
-                     QLatin1String(" THEN ") + operand(n->args[i + 1].get(), rctx.type, false);
+                const QString when = n->args[0] ? operand(n->args[i].get(), n->args[0]->type, false)
+                                                : write(n->args[i].get(), {});
+                const QString then = operand(n->args[i + 1].get(), rctx.type, false);
+                s += QLatin1String(" WHEN ") + when + QLatin1String(" THEN ") + then;
             }
             if (n->negated)
                 s += QLatin1String(" ELSE ") + operand(n->args.back().get(), rctx.type, false);
@@ -1107,10 +1129,11 @@ public:
         if (f == QLatin1String("ROUND") && !n->args.empty() &&
             n->args[0]->type == ValueType::Currency) {
             // Rounding money to n decimals works on the amount, not on its ten-thousandths.
+            const QString value = write(n->args[0].get(), {});
             const QString digits =
                 n->args.size() > 1 ? write(n->args[1].get(), {}) : QStringLiteral("0");
             return QStringLiteral("CAST(ROUND(%1 / 10000.0, %2) * 10000 AS INTEGER)")
-                .arg(write(n->args[0].get(), {}), digits);
+                .arg(value, digits);
         }
         const bool passesType = f == QLatin1String("SUM") || f == QLatin1String("MIN") ||
                                 f == QLatin1String("MAX") || f == QLatin1String("ABS") ||
@@ -1124,47 +1147,64 @@ public:
                args.join(QLatin1String(", ")) + QLatin1Char(')');
     }
 
+    // Operands are written strictly left to right so that ?N numbers follow the text.
     QString writeBinary(const Node* n, const Context& ctx) {
         const QString& op = n->text;
         const Node* l = n->args[0].get();
         const Node* r = n->args[1].get();
-        if (op == QLatin1String("AND") || op == QLatin1String("OR"))
-            return write(l, {}) + QLatin1Char(' ') + op + QLatin1Char(' ') + write(r, {});
-        if (op == QLatin1String("||"))
-            return write(l, {}) + QLatin1String(" || ") + write(r, {});
         const ValueType lt = l->type, rt = r->type;
-        if (op == QLatin1String("-") && lt == ValueType::Date && rt == ValueType::Date)
-            return QStringLiteral("(julianday(%1) - julianday(%2))")
-                .arg(write(l, {}), write(r, {}));
-        if ((op == QLatin1String("+") || op == QLatin1String("-")) && lt == ValueType::Date)
-            return QStringLiteral("date(%1, printf('%%+d days', %3(%2)))")
-                .arg(write(l, {}), write(r, {}),
-                     op == QLatin1String("-") ? QStringLiteral("-") : QString());
-        if (op == QLatin1String("+") && rt == ValueType::Date)
-            return QStringLiteral("date(%2, printf('%%+d days', %1))")
-                .arg(write(l, {}), write(r, {}));
+        QString a, b;
+        if (op == QLatin1String("AND") || op == QLatin1String("OR") || op == QLatin1String("||")) {
+            a = write(l, {});
+            b = write(r, {});
+            return a + QLatin1Char(' ') + op + QLatin1Char(' ') + b;
+        }
+        if (op == QLatin1String("-") && lt == ValueType::Date && rt == ValueType::Date) {
+            a = write(l, {});
+            b = write(r, {});
+            return QStringLiteral("(julianday(%1) - julianday(%2))").arg(a, b);
+        }
+        if ((op == QLatin1String("+") || op == QLatin1String("-")) && lt == ValueType::Date) {
+            a = write(l, {});
+            b = write(r, {});
+            return QStringLiteral("date(%1, printf('%+d days', %3(%2)))")
+                .arg(a, b, op == QLatin1String("-") ? QStringLiteral("-") : QString());
+        }
+        if (op == QLatin1String("+") && rt == ValueType::Date) {
+            a = write(l, {});
+            b = write(r, {});
+            return QStringLiteral("date(%2, printf('%+d days', %1))").arg(a, b);
+        }
         if (op == QLatin1String("+") || op == QLatin1String("-") || op == QLatin1String("%")) {
-            if (lt == ValueType::Currency || rt == ValueType::Currency)
-                return operand(l, ValueType::Currency, false) + QLatin1Char(' ') + op +
-                       QLatin1Char(' ') + operand(r, ValueType::Currency, false);
-            return write(l, ctx) + QLatin1Char(' ') + op + QLatin1Char(' ') + write(r, ctx);
+            if (lt == ValueType::Currency || rt == ValueType::Currency) {
+                a = operand(l, ValueType::Currency, false);
+                b = operand(r, ValueType::Currency, false);
+            } else {
+                a = write(l, ctx);
+                b = write(r, ctx);
+            }
+            return a + QLatin1Char(' ') + op + QLatin1Char(' ') + b;
         }
         if (op == QLatin1String("*")) {
-            if (lt == ValueType::Currency && rt == ValueType::Currency)
-                return QStringLiteral("(%1 * %2 / 10000.0)").arg(write(l, {}), write(r, {}));
-            if (lt == ValueType::Currency || rt == ValueType::Currency)
-                return write(l, {}) + QLatin1String(" * ") + write(r, {});
+            const bool scaled = lt == ValueType::Currency || rt == ValueType::Currency;
             // Only one factor carries the scale of a currency context.
-            return write(l, ctx) + QLatin1String(" * ") + write(r, {});
+            a = write(l, scaled ? Context{} : ctx);
+            b = write(r, {});
+            if (lt == ValueType::Currency && rt == ValueType::Currency)
+                return QStringLiteral("(%1 * %2 / 10000.0)").arg(a, b);
+            return a + QLatin1String(" * ") + b;
         }
         if (op == QLatin1String("/")) {
+            const bool scaled = lt == ValueType::Currency || rt == ValueType::Currency;
+            a = write(l, scaled ? Context{} : ctx);
+            b = write(r, {});
             if (rt == ValueType::Currency && lt != ValueType::Currency)
-                return QStringLiteral("(%1 * 10000.0 / %2)").arg(write(l, {}), write(r, {}));
-            if (lt == ValueType::Currency)
-                return QStringLiteral("(CAST(%1 AS REAL) / %2)").arg(write(l, {}), write(r, {}));
-            return QStringLiteral("(CAST(%1 AS REAL) / %2)").arg(write(l, ctx), write(r, {}));
+                return QStringLiteral("(%1 * 10000.0 / %2)").arg(a, b);
+            return QStringLiteral("(CAST(%1 AS REAL) / %2)").arg(a, b);
         }
-        return write(l, ctx) + QLatin1Char(' ') + op + QLatin1Char(' ') + write(r, ctx);
+        a = write(l, ctx);
+        b = write(r, ctx);
+        return a + QLatin1Char(' ') + op + QLatin1Char(' ') + b;
     }
 
     QString writeCompare(const Node* n) {

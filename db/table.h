@@ -75,6 +75,7 @@ public:
     std::function<PostErrorAction(Table&, const EngineError&)> OnPostError;
 
     std::vector<Record> readRows(int offset, int count) override;
+    bool readsByKey() const override { return true; }
     std::vector<Record> readRowsAfter(const Record& record, int count) override;
     std::vector<Record> readRowsBefore(const Record& record, int count) override;
     int RecNo() override;

@@ -35,14 +35,14 @@ int main(int argc, char** argv) {
             err << "mrvdata: " << error << "\n";
             return 1;
         }
-        out << "Created " << QDir::toNativeSeparators(dir) << (demo ? " with the demo company" : "") << "\n";
+        out << "Created " << QDir::toNativeSeparators(dir) << (demo ? " with the demo company" : "")
+            << "\n";
         return 0;
     }
     if (args[0] == QLatin1String("prepare") && args.size() == 1) {
         // The same preparation the program runs on its first start.
-        Service::setDataDirPreparer([demo](const QString& dir, QString* e) {
-            return db::prepareDataDir(dir, demo, e);
-        });
+        Service::setDataDirPreparer(
+            [demo](const QString& dir, QString* e) { return db::prepareDataDir(dir, demo, e); });
         Service::GetGlobals();
         if (!db::prepareDataDir(Service::DataDir, demo, &error)) {
             err << "mrvdata: " << error << "\n";
