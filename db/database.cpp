@@ -132,9 +132,15 @@ QString Database::fileName(const QString& dir) {
 }
 
 std::shared_ptr<Database> Database::open(const QString& dir) {
-    const QString key = registryKey(dir);
-    if (auto existing = registry().value(key).lock())
+    // Most opens name the folder the same way as the last one: no file system call then.
+    static QHash<QString, std::weak_ptr<Database>> byName;
+    if (auto existing = byName.value(dir).lock())
         return existing;
+    const QString key = registryKey(dir);
+    if (auto existing = registry().value(key).lock()) {
+        byName.insert(dir, existing);
+        return existing;
+    }
     const QString file = fileName(dir);
     if (!QFileInfo(file).isFile())
         throw EngineError(TableNotFound,
@@ -170,6 +176,7 @@ std::shared_ptr<Database> Database::open(const QString& dir) {
     db->exec(QStringLiteral("PRAGMA synchronous=FULL"));
     db->exec(QStringLiteral("PRAGMA cache_size=-16000"));
     registry().insert(key, db);
+    byName.insert(dir, db);
     qCDebug(lcDb) << "opened" << file;
     return db;
 }

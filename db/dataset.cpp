@@ -45,11 +45,9 @@ std::vector<Record> DataSet::readRowsBefore(const Record&, int) {
 }
 
 QVariant DataSet::fieldValue(int index) const {
-    if (index < 0 || index >= static_cast<int>(m_current.size()))
+    if (!m_view || index < 0 || index >= static_cast<int>(m_view->size()))
         return {};
-    if (!m_hasRecord && m_state != DataSetState::Insert)
-        return {};
-    return m_current[index];
+    return (*m_view)[index];
 }
 
 void DataSet::setFieldValue(int, const QVariant&) {

@@ -116,6 +116,9 @@ protected:
     bool m_bof = true;
     bool m_eof = true;
     bool m_hasRecord = false;
+    // The values fields read: the current record as read while browsing, m_current while
+    // editing or inserting, nothing when there is no record.
+    const std::vector<QVariant>* m_view = nullptr;
     std::vector<QVariant> m_current;
     std::vector<std::unique_ptr<Field>> m_fields;
 };

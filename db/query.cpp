@@ -172,6 +172,7 @@ void Query::Open() {
             }
             infos.push_back(f);
         }
+        m_view = nullptr;
         qint64 row = 0;
         while (st.step()) {
             Record r;
@@ -199,6 +200,7 @@ void Query::Close() {
         m_db->unregisterDataSet(this);
     m_db.reset();
     m_result.clear();
+    m_view = nullptr;
     m_pos = -1;
     m_hasRecord = false;
     m_bof = m_eof = true;
@@ -224,11 +226,11 @@ int Query::ExecSQL() {
 void Query::go(int pos) {
     if (pos < 0 || pos >= static_cast<int>(m_result.size())) {
         m_hasRecord = false;
-        m_current.assign(m_fields.size(), QVariant());
+        m_view = nullptr;
         return;
     }
     m_pos = pos;
-    m_current = m_result[pos].values;
+    m_view = &m_result[pos].values;
     m_hasRecord = true;
 }
 

@@ -64,6 +64,9 @@ void Table::Open() {
                           : QString();
         buildFields(m_info->fields);
         buildOrder();
+        m_selectList = QStringLiteral("rowid");
+        for (const FieldInfo& f : m_info->fields)
+            m_selectList += QLatin1String(", ") + quote(f.name);
         m_changedFields.assign(m_info->fields.size(), false);
     } catch (...) {
         m_db.reset();
@@ -95,7 +98,7 @@ void Table::Close() {
     m_pos = -1;
     m_hasRecord = false;
     m_bof = m_eof = true;
-    m_current.assign(m_fields.size(), QVariant());
+    m_view = nullptr;
     setState(DataSetState::Inactive);
     m_db.reset();
     m_info = nullptr;
@@ -189,10 +192,7 @@ void Table::masterChanged() {
 }
 
 QString Table::selectList() const {
-    QString s = QStringLiteral("rowid");
-    for (const FieldInfo& f : m_info->fields)
-        s += QLatin1String(", ") + quote(f.name);
-    return s;
+    return m_selectList;
 }
 
 QString Table::baseWhere(std::vector<QVariant>* binds) const {
@@ -334,7 +334,7 @@ std::optional<Record> Table::readByRowid(qint64 rowid, bool applyBase) {
 }
 
 void Table::loadCurrent() {
-    m_current = m_rows[m_pos].values;
+    m_view = &m_rows[m_pos].values;
     m_hasRecord = true;
 }
 
@@ -351,7 +351,7 @@ void Table::positionEmpty() {
     m_pos = -1;
     m_hasRecord = false;
     m_bof = m_eof = true;
-    m_current.assign(m_fields.size(), QVariant());
+    m_view = nullptr;
     m_version = m_db->version(m_info->name);
 }
 
@@ -601,6 +601,7 @@ void Table::Append() {
     m_savedBof = m_bof;
     m_savedEof = m_eof;
     m_current.assign(m_fields.size(), QVariant());
+    m_view = &m_current;
     for (size_t i = 0; i < m_info->fields.size(); ++i)
         m_current[i] = m_info->fields[i].defaultValue;
     m_changedFields.assign(m_info->fields.size(), false);
@@ -644,6 +645,8 @@ void Table::Edit() {
         throw EngineError(InvalidOperation,
                           QStringLiteral("The record was deleted by another user"));
     }
+    m_current = m_rows[m_pos].values;
+    m_view = &m_current;
     m_changedFields.assign(m_info->fields.size(), false);
     m_modified = false;
     setState(DataSetState::Edit);
@@ -656,10 +659,7 @@ void Table::Cancel() {
         m_bof = m_savedBof;
         m_eof = m_savedEof;
     }
-    if (m_hasRecord && m_pos >= 0)
-        m_current = m_rows[m_pos].values;
-    else
-        m_current.assign(m_fields.size(), QVariant());
+    m_view = m_hasRecord && m_pos >= 0 ? &m_rows[m_pos].values : nullptr;
     m_modified = false;
     setState(DataSetState::Browse);
     emit fieldChanged(-1);

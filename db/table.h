@@ -116,6 +116,7 @@ private:
     void openCheckExclusive();
 
     QString m_tableName;
+    QString m_selectList;
     QString m_indexName;
     QString m_filter;
     QString m_filterSql;
