@@ -41,7 +41,8 @@ struct TableInfo {
     int rowidField = -1;      // index of the auto-increment field, -1 when there is none
     QByteArray passwordSalt;  // empty when the table has no password
     QByteArray passwordHash;
-    QString password; // only in the built-in definitions, never read from a file
+    QString password;           // only in the built-in definitions, never read from a file
+    mutable QString selectList; // "rowid, <every field>", built once by the first cursor
 
     int fieldIndex(const QString& fieldName) const; // -1 when missing; letter case ignored
     const IndexInfo* findIndex(const QString& indexName) const;

@@ -64,9 +64,15 @@ void Table::Open() {
                           : QString();
         buildFields(m_info->fields);
         buildOrder();
-        m_selectList = QStringLiteral("rowid");
-        for (const FieldInfo& f : m_info->fields)
-            m_selectList += QLatin1String(", ") + quote(f.name);
+        m_insertSql.clear();
+        m_insertWithKeySql.clear();
+        if (m_info->selectList.isEmpty()) {
+            QString list = QStringLiteral("rowid");
+            for (const FieldInfo& f : m_info->fields)
+                list += QLatin1String(", ") + quote(f.name);
+            m_info->selectList = list;
+        }
+        m_selectList = m_info->selectList;
         m_changedFields.assign(m_info->fields.size(), false);
     } catch (...) {
         m_db.reset();
@@ -106,6 +112,8 @@ void Table::Close() {
 
 void Table::buildOrder() {
     m_order.clear();
+    m_orderAsc = QStringLiteral("rowid");
+    m_orderDesc = QStringLiteral("rowid DESC");
     if (m_indexName.isEmpty() ||
         m_indexName.compare(m_info->primaryIndexName, Qt::CaseInsensitive) == 0)
         return;
@@ -119,6 +127,15 @@ void Table::buildOrder() {
             expr += QLatin1String(" COLLATE ") + QLatin1String(kNoCaseCollation);
         m_order.push_back({fi, expr});
     }
+    QStringList asc, desc;
+    for (const OrderColumn& c : m_order) {
+        asc << c.expr;
+        desc << c.expr + QLatin1String(" DESC");
+    }
+    asc << QStringLiteral("rowid");
+    desc << QStringLiteral("rowid DESC");
+    m_orderAsc = asc.join(QLatin1String(", "));
+    m_orderDesc = desc.join(QLatin1String(", "));
 }
 
 void Table::setIndexName(const QString& name) {
@@ -338,9 +355,9 @@ void Table::loadCurrent() {
     m_hasRecord = true;
 }
 
-void Table::positionAt(const Record& r) {
+void Table::positionAt(Record r) {
     m_rows.clear();
-    m_rows.push_back(r);
+    m_rows.push_back(std::move(r));
     m_pos = 0;
     loadCurrent();
     m_version = m_db->version(m_info->name);
@@ -407,11 +424,7 @@ void Table::First() {
         return;
     std::vector<QVariant> binds;
     const QString where = baseWhere(&binds);
-    QStringList order;
-    for (const OrderColumn& c : m_order)
-        order << c.expr;
-    order << QStringLiteral("rowid");
-    auto rows = query(where, binds, order.join(QLatin1String(", ")), kWindow);
+    auto rows = query(where, binds, m_orderAsc, kWindow);
     if (rows.empty()) {
         positionEmpty();
     } else {
@@ -431,11 +444,7 @@ void Table::Last() {
         return;
     std::vector<QVariant> binds;
     const QString where = baseWhere(&binds);
-    QStringList order;
-    for (const OrderColumn& c : m_order)
-        order << c.expr + QLatin1String(" DESC");
-    order << QStringLiteral("rowid DESC");
-    auto rows = query(where, binds, order.join(QLatin1String(", ")), kWindow);
+    auto rows = query(where, binds, m_orderDesc, kWindow);
     if (rows.empty()) {
         positionEmpty();
     } else {
@@ -556,11 +565,7 @@ std::vector<Record> Table::readRows(int offset, int count) {
         return {};
     std::vector<QVariant> binds;
     const QString where = baseWhere(&binds);
-    QStringList order;
-    for (const OrderColumn& c : m_order)
-        order << c.expr;
-    order << QStringLiteral("rowid");
-    return query(where, binds, order.join(QLatin1String(", ")), count, offset);
+    return query(where, binds, m_orderAsc, count, offset);
 }
 
 std::vector<Record> Table::readRowsAfter(const Record& record, int count) {
@@ -698,21 +703,25 @@ bool Table::writeRecord() {
     qint64 rowid = 0;
     const bool inserting = m_state == DataSetState::Insert;
     if (inserting) {
-        QStringList cols, marks;
-        std::vector<QVariant> binds;
-        for (size_t i = 0; i < m_info->fields.size(); ++i) {
-            if (static_cast<int>(i) == m_info->rowidField && m_current[i].isNull())
-                continue;
-            cols << quote(m_info->fields[i].name);
-            marks << QStringLiteral("?");
-            binds.push_back(m_current[i]);
+        const bool withRowid = m_info->rowidField >= 0 && !m_current[m_info->rowidField].isNull();
+        QString& sql = withRowid ? m_insertWithKeySql : m_insertSql;
+        if (sql.isEmpty()) {
+            QStringList cols, marks;
+            for (size_t i = 0; i < m_info->fields.size(); ++i) {
+                if (static_cast<int>(i) == m_info->rowidField && !withRowid)
+                    continue;
+                cols << quote(m_info->fields[i].name);
+                marks << QStringLiteral("?");
+            }
+            sql = QLatin1String("INSERT INTO ") + quote(m_info->name) + QLatin1String(" (") +
+                  cols.join(QLatin1String(", ")) + QLatin1String(") VALUES (") +
+                  marks.join(QLatin1String(", ")) + QLatin1Char(')');
         }
-        Statement st(*m_db, QLatin1String("INSERT INTO ") + quote(m_info->name) +
-                                QLatin1String(" (") + cols.join(QLatin1String(", ")) +
-                                QLatin1String(") VALUES (") + marks.join(QLatin1String(", ")) +
-                                QLatin1Char(')'));
-        for (size_t i = 0; i < binds.size(); ++i)
-            st.bind(static_cast<int>(i) + 1, binds[i]);
+        Statement st(*m_db, sql);
+        int b = 1;
+        for (size_t i = 0; i < m_info->fields.size(); ++i)
+            if (static_cast<int>(i) != m_info->rowidField || withRowid)
+                st.bind(b++, m_current[i]);
         st.exec();
         rowid = sqlite3_last_insert_rowid(m_db->handle());
     } else {
@@ -738,8 +747,15 @@ bool Table::writeRecord() {
     }
     m_db->touch(m_info->name);
     m_modified = false;
-    if (auto rec = readByRowid(rowid, false))
-        positionAt(*rec);
+    // The record now holds exactly what was bound (the columns' affinities keep every stored
+    // kind), so it need not be read back.
+    Record rec;
+    rec.rowid = rowid;
+    rec.values = std::move(m_current);
+    if (m_info->rowidField >= 0)
+        rec.values[m_info->rowidField] = rowid;
+    m_current.clear();
+    positionAt(std::move(rec));
     if (inserting) {
         m_bof = false;
         m_eof = false;
@@ -872,11 +888,7 @@ bool Table::Locate(const QString& fieldName, const QVariant& value, int options)
         where += col + QLatin1String(" IS ?");
         binds.push_back(stored);
     }
-    QStringList order;
-    for (const OrderColumn& c : m_order)
-        order << c.expr;
-    order << QStringLiteral("rowid");
-    auto rows = query(where, binds, order.join(QLatin1String(", ")), 1);
+    auto rows = query(where, binds, m_orderAsc, 1);
     if (rows.empty())
         return false;
     positionAt(rows.front());
@@ -918,11 +930,7 @@ bool Table::FindKey(const QVariantList& values) {
             binds.push_back(stored);
         }
     }
-    QStringList order;
-    for (const OrderColumn& c : m_order)
-        order << c.expr;
-    order << QStringLiteral("rowid");
-    auto rows = query(where, binds, order.join(QLatin1String(", ")), 1);
+    auto rows = query(where, binds, m_orderAsc, 1);
     if (rows.empty())
         return false;
     positionAt(rows.front());

@@ -104,7 +104,7 @@ private:
     std::vector<Segment> segmentsAfter(const Record& r, bool after) const;
     std::vector<Record> fetchFrom(const Record& r, bool after, int count);
     std::optional<Record> readByRowid(qint64 rowid, bool applyBase);
-    void positionAt(const Record& r);
+    void positionAt(Record r);
     void positionEmpty();
     void reposition(const Record& old);
     void ensureFresh();
@@ -117,6 +117,8 @@ private:
 
     QString m_tableName;
     QString m_selectList;
+    QString m_insertSql, m_insertWithKeySql;
+    QString m_orderAsc, m_orderDesc;
     QString m_indexName;
     QString m_filter;
     QString m_filterSql;
