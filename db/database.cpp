@@ -250,7 +250,7 @@ QString Database::describeError(int rc, const QString& message) const {
     QString table, field = subject;
     if (subject.contains(QLatin1Char('.'))) {
         table = subject.section(QLatin1Char('.'), 0, 0);
-        field = subject.section(QLatin1Char('.'), 1);
+        field = subject.section(QLatin1Char('.'), 1, -1); // "Cust. no" has a point of its own
     }
     switch (code) {
     case KeyViolation:
@@ -480,12 +480,9 @@ void Database::setLockRetries(int count, int waitMs) {
     m_waitMs = std::max(0, waitMs);
 }
 
-quint64 Database::version(const QString& table) const {
-    return m_allVersion + m_versions.value(table.toLower());
-}
-
 void Database::touch(const QString& table) {
-    ++m_versions[table.toLower()];
+    if (const TableInfo* t = findTable(table))
+        touch(*t);
 }
 
 void Database::touchAll() {

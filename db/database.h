@@ -80,7 +80,8 @@ public:
     int lockWait() const { return m_waitMs; }
 
     // Change counters: a cursor's buffered rows are stale once the counter of its table moved.
-    quint64 version(const QString& table) const;
+    quint64 version(const TableInfo& table) const { return m_allVersion + table.changes; }
+    void touch(const TableInfo& table) { ++table.changes; }
     void touch(const QString& table);
     void touchAll();
 
@@ -112,7 +113,6 @@ private:
     mutable QHash<QString, std::shared_ptr<TableInfo>> m_tables; // key: lower-case name
     mutable QHash<QString, bool> m_passwordChecks;
     QHash<QString, sqlite3_stmt*> m_cache;
-    QHash<QString, quint64> m_versions;
     quint64 m_allVersion = 0;
     int m_depth = 0;
     bool m_broken = false;

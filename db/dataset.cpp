@@ -18,6 +18,9 @@ void DataSet::setDatabaseName(const QString& dir) {
 }
 
 Field* DataSet::FindField(const QString& name) {
+    for (auto& f : m_fields) // the name as declared is the usual case and the cheapest test
+        if (f->FieldName() == name)
+            return f.get();
     for (auto& f : m_fields)
         if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
             return f.get();

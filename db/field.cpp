@@ -264,6 +264,10 @@ QVariant Field::storedFromText(const FieldInfo& f, const QString& text, bool* ok
             return QVariant(qint64(c->raw()));
         break;
     case FieldType::Date: {
+        const QString t = text.trimmed();
+        if (QDate::fromString(t, Qt::ISODate) == Dates::zeroDate() ||
+            QLocale().toDate(t, Dates::shortFormat()) == Dates::zeroDate())
+            return QVariant(); // the zero date is no date
         const QDate d = Dates::fromShortText(text);
         if (d.isValid())
             return QVariant(Dates::toIso(d));

@@ -41,8 +41,9 @@ struct TableInfo {
     int rowidField = -1;      // index of the auto-increment field, -1 when there is none
     QByteArray passwordSalt;  // empty when the table has no password
     QByteArray passwordHash;
-    QString password;           // only in the built-in definitions, never read from a file
-    mutable QString selectList; // "rowid, <every field>", built once by the first cursor
+    QString password;            // only in the built-in definitions, never read from a file
+    mutable QString selectList;  // "rowid, <every field>", built once by the first cursor
+    mutable quint64 changes = 0; // counts writes, so that cursors know their rows are stale
 
     int fieldIndex(const QString& fieldName) const; // -1 when missing; letter case ignored
     const IndexInfo* findIndex(const QString& indexName) const;

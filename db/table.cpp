@@ -66,6 +66,7 @@ void Table::Open() {
         buildOrder();
         m_insertSql.clear();
         m_insertWithKeySql.clear();
+        m_locateSql.clear();
         if (m_info->selectList.isEmpty()) {
             QString list = QStringLiteral("rowid");
             for (const FieldInfo& f : m_info->fields)
@@ -112,6 +113,7 @@ void Table::Close() {
 
 void Table::buildOrder() {
     m_order.clear();
+    m_locateSql.clear();
     m_orderAsc = QStringLiteral("rowid");
     m_orderDesc = QStringLiteral("rowid DESC");
     if (m_indexName.isEmpty() ||
@@ -230,13 +232,17 @@ QString Table::baseWhere(std::vector<QVariant>* binds) const {
     return conds.isEmpty() ? QStringLiteral("1") : conds.join(QLatin1String(" AND "));
 }
 
-std::vector<Record> Table::query(const QString& where, const std::vector<QVariant>& binds,
-                                 const QString& order, int limit, int offset) {
-    QString sql = QLatin1String("SELECT ") + selectList() + QLatin1String(" FROM ") +
+QString Table::selectSql(const QString& where, const QString& order, bool withOffset) const {
+    QString sql = QLatin1String("SELECT ") + m_selectList + QLatin1String(" FROM ") +
                   quote(m_info->name) + QLatin1String(" WHERE ") + where +
                   QLatin1String(" ORDER BY ") + order + QLatin1String(" LIMIT ?");
-    if (offset > 0)
+    if (withOffset)
         sql += QLatin1String(" OFFSET ?");
+    return sql;
+}
+
+std::vector<Record> Table::run(const QString& sql, const std::vector<QVariant>& binds, int limit,
+                               int offset) {
     prepareSession();
     Statement st(*m_db, sql);
     int i = 1;
@@ -256,6 +262,11 @@ std::vector<Record> Table::query(const QString& where, const std::vector<QVarian
         out.push_back(std::move(r));
     }
     return out;
+}
+
+std::vector<Record> Table::query(const QString& where, const std::vector<QVariant>& binds,
+                                 const QString& order, int limit, int offset) {
+    return run(selectSql(where, order, offset > 0), binds, limit, offset);
 }
 
 std::vector<Table::Segment> Table::segmentsAfter(const Record& r, bool after) const {
@@ -360,7 +371,7 @@ void Table::positionAt(Record r) {
     m_rows.push_back(std::move(r));
     m_pos = 0;
     loadCurrent();
-    m_version = m_db->version(m_info->name);
+    m_version = m_db->version(*m_info);
 }
 
 void Table::positionEmpty() {
@@ -369,7 +380,7 @@ void Table::positionEmpty() {
     m_hasRecord = false;
     m_bof = m_eof = true;
     m_view = nullptr;
-    m_version = m_db->version(m_info->name);
+    m_version = m_db->version(*m_info);
 }
 
 void Table::reposition(const Record& old) {
@@ -392,7 +403,7 @@ void Table::reposition(const Record& old) {
 }
 
 void Table::ensureFresh() {
-    if (m_hasRecord && m_version != m_db->version(m_info->name)) {
+    if (m_hasRecord && m_version != m_db->version(*m_info)) {
         const bool bof = m_bof, eof = m_eof;
         reposition(m_rows[m_pos]);
         if (m_hasRecord) {
@@ -431,7 +442,7 @@ void Table::First() {
         m_rows.assign(std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
         m_pos = 0;
         loadCurrent();
-        m_version = m_db->version(m_info->name);
+        m_version = m_db->version(*m_info);
         m_bof = true;
         m_eof = false;
     }
@@ -453,7 +464,7 @@ void Table::Last() {
             m_rows.push_front(std::move(r));
         m_pos = static_cast<int>(m_rows.size()) - 1;
         loadCurrent();
-        m_version = m_db->version(m_info->name);
+        m_version = m_db->version(*m_info);
         m_bof = false;
         m_eof = true;
     }
@@ -745,7 +756,7 @@ bool Table::writeRecord() {
             st.exec();
         }
     }
-    m_db->touch(m_info->name);
+    m_db->touch(*m_info);
     m_modified = false;
     // The record now holds exactly what was bound (the columns' affinities keep every stored
     // kind), so it need not be read back.
@@ -787,7 +798,7 @@ void Table::Delete() {
         st.bind(1, old.rowid);
         st.exec();
     }
-    m_db->touch(m_info->name);
+    m_db->touch(*m_info);
     auto next = fetchFrom(old, true, 1);
     if (!next.empty()) {
         positionAt(next.front());
@@ -843,55 +854,86 @@ bool Table::Locate(const QString& fieldName, const QVariant& value, int options)
             FieldNotFound,
             QStringLiteral("Field \"%1\" not found in table %2").arg(fieldName, m_info->name));
     const FieldInfo& f = m_info->fields[fi];
-    const QString col = quote(f.name);
-    const QString ci = col + QLatin1String(" COLLATE ") + QLatin1String(kNoCaseCollation);
     std::vector<QVariant> binds;
-    QString where = baseWhere(&binds) + QLatin1String(" AND ");
+    const QString base = baseWhere(&binds);
+    enum Kind { Empty, Leading, LeadingExactCase, NoCase, Exact, Value };
+    Kind kind = Value;
     if (isTextField(f.type)) {
         const QString text = value.toString();
         const bool partial = options & LocatePartialKey;
         const bool noCase = options & LocateCaseInsensitive;
+        if (text.isEmpty()) {
+            kind = Empty;
+            if (!partial)
+                kind = Exact, binds.push_back(QVariant());
+        } else if (partial && noCase) {
+            kind = Leading;
+            binds.push_back(text);
+            binds.push_back(text + QChar(0xDBFF) + QChar(0xDFFF)); // above every continuation
+            binds.push_back(text);
+        } else if (partial) {
+            kind = LeadingExactCase;
+            binds.push_back(qint64(text.size()));
+            binds.push_back(text);
+        } else if (noCase) {
+            kind = NoCase;
+            binds.push_back(text);
+        } else {
+            kind = Exact;
+            binds.push_back(text);
+            binds.push_back(text);
+        }
+    } else {
+        try {
+            binds.push_back(Field::toStored(f, value));
+        } catch (const EngineError&) {
+            return false; // "abc" is in no numeric field
+        }
+    }
+    // The statement text depends only on the field, the kind of search and the base condition.
+    const int key = fi * 8 + kind;
+    auto cached = m_locateSql.find(key);
+    if (cached == m_locateSql.end() || cached->first != base) {
+        const QString col = quote(f.name);
+        const QString ci = col + QLatin1String(" COLLATE ") + QLatin1String(kNoCaseCollation);
         bool indexCi = false;
         for (const IndexInfo& ix : m_info->indexes)
             if (ix.caseInsensitive && !ix.fields.isEmpty() &&
                 ix.fields.first().compare(f.name, Qt::CaseInsensitive) == 0)
                 indexCi = true;
-        if (text.isEmpty()) {
-            where += partial ? QStringLiteral("1") : col + QLatin1String(" IS NULL");
-        } else if (partial && noCase) {
-            where += ci + QLatin1String(" >= ? AND ") + ci +
-                     QLatin1String(" < ? AND mrv_startswith(") + col + QLatin1String(", ?)");
-            binds.push_back(text);
-            binds.push_back(text + QString::fromUcs4(U"\U0010FFFF"));
-            binds.push_back(text);
-        } else if (partial) {
-            where += QLatin1String("substr(") + col + QLatin1String(", 1, ?) = ?");
-            binds.push_back(qint64(text.size()));
-            binds.push_back(text);
-        } else if (noCase) {
-            where += ci + QLatin1String(" = ?");
-            binds.push_back(text);
-        } else {
-            where += (indexCi ? ci + QLatin1String(" = ? AND ") : QString()) + col +
-                     QLatin1String(" = ?");
-            if (indexCi)
-                binds.push_back(text);
-            binds.push_back(text);
+        QString cond;
+        switch (kind) {
+        case Empty:
+            cond = QStringLiteral("1");
+            break;
+        case Leading:
+            cond = ci + QLatin1String(" >= ? AND ") + ci +
+                   QLatin1String(" < ? AND mrv_startswith(") + col + QLatin1String(", ?)");
+            break;
+        case LeadingExactCase:
+            cond = QLatin1String("substr(") + col + QLatin1String(", 1, ?) = ?");
+            break;
+        case NoCase:
+            cond = ci + QLatin1String(" = ?");
+            break;
+        case Exact:
+            // Through the case-folding index when there is one, then exactly.
+            cond =
+                (indexCi ? ci : col) + QLatin1String(" IS ? AND ") + col + QLatin1String(" IS ?");
+            break;
+        case Value:
+            cond = col + QLatin1String(" IS ?");
+            break;
         }
-    } else {
-        QVariant stored;
-        try {
-            stored = Field::toStored(f, value);
-        } catch (const EngineError&) {
-            return false; // "abc" is in no numeric field
-        }
-        where += col + QLatin1String(" IS ?");
-        binds.push_back(stored);
+        cached = m_locateSql.insert(
+            key, {base, selectSql(base + QLatin1String(" AND ") + cond, m_orderAsc)});
     }
-    auto rows = query(where, binds, m_orderAsc, 1);
+    if (kind == Exact && binds.back().isNull())
+        binds.push_back(QVariant()); // empty finds empty: both terms get the null
+    auto rows = run(cached->second, binds, 1);
     if (rows.empty())
         return false;
-    positionAt(rows.front());
+    positionAt(std::move(rows.front()));
     m_bof = m_eof = false;
     scrolled();
     return true;
@@ -961,7 +1003,7 @@ void Table::EmptyTable() {
     db->setLockRetries(session().LockRetryCount, session().LockWaitTime);
     db->checkWritable();
     db->exec(QLatin1String("DELETE FROM ") + quote(info.name));
-    db->touch(info.name);
+    db->touch(info);
     if (Active()) {
         First();
         emit dataChanged();

@@ -2,6 +2,8 @@
 
 #include "db/dataset.h"
 
+#include <QHash>
+
 #include <deque>
 
 namespace db {
@@ -99,6 +101,9 @@ private:
     void buildOrder();
     QString baseWhere(std::vector<QVariant>* binds) const;
     QString selectList() const;
+    QString selectSql(const QString& where, const QString& order, bool withOffset = false) const;
+    std::vector<Record> run(const QString& sql, const std::vector<QVariant>& binds, int limit,
+                            int offset = 0);
     std::vector<Record> query(const QString& where, const std::vector<QVariant>& binds,
                               const QString& order, int limit, int offset = 0);
     std::vector<Segment> segmentsAfter(const Record& r, bool after) const;
@@ -119,6 +124,7 @@ private:
     QString m_selectList;
     QString m_insertSql, m_insertWithKeySql;
     QString m_orderAsc, m_orderDesc;
+    QHash<int, std::pair<QString, QString>> m_locateSql; // per field and kind: base, statement
     QString m_indexName;
     QString m_filter;
     QString m_filterSql;

@@ -420,3 +420,31 @@ TEST_F(DbTest, OtherCursorsSeeChangesWhenTheyMove) {
     EXPECT_EQ(b->FieldByName(QStringLiteral("Description")).AsString(), QStringLiteral("C"))
         << "a record deleted through another cursor is not shown";
 }
+
+TEST_F(DbTest, PrimaryIndexNameAndKeyViolationMessage) {
+    auto h = open(QStringLiteral("IHead"), QStringLiteral("ID"));
+    for (const char* no : {"3", "1", "2"})
+        add(*h, {{QStringLiteral("Invoice no"), QLatin1String(no)}});
+    EXPECT_TRUE(h->FindKey({2}));
+    EXPECT_EQ(h->FieldByName(QStringLiteral("Invoice no")).AsString(), QStringLiteral("1"));
+    EXPECT_FALSE(h->FindKey({QStringLiteral("x")}));
+    h->setIndexName(QStringLiteral("Invoice no"));
+    EXPECT_EQ(column(*h, QStringLiteral("ID")),
+              (QStringList{QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("1")}));
+    h->Edit();
+    h->FieldByName(QStringLiteral("Due")).setAsString(QStringLiteral("1899-12-30"));
+    h->Post();
+    EXPECT_TRUE(h->FieldByName(QStringLiteral("Due")).IsNull());
+
+    auto c = open(QStringLiteral("Customers"));
+    add(*c, {{QStringLiteral("Cust. no"), QStringLiteral("1")}});
+    c->Append();
+    c->FieldByName(QStringLiteral("Cust. no")).setAsString(QStringLiteral("1"));
+    try {
+        c->Post();
+        ADD_FAILURE() << "duplicate posted";
+    } catch (const db::EngineError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("\"Cust. no\"")))
+            << e.message().toStdString();
+    }
+}
