@@ -283,6 +283,27 @@ void compare(const char* name, double layer, double plain) {
     print((n + " ratio").constData(), plain > 0 ? layer / plain : 0, "x");
 }
 
+// Times both sides in alternating batches (median of 7 each), so that caches warmed by one side
+// and other work on the machine favour neither.
+void comparePair(const char* name, int runs, const std::function<void(int)>& layer,
+                 const std::function<void(int)>& plain) {
+    layer(-1);
+    plain(-1);
+    std::vector<double> a, b;
+    for (int round = 0; round < 7; ++round) {
+        for (auto [work, out] : {std::pair{&layer, &a}, std::pair{&plain, &b}}) {
+            QElapsedTimer t;
+            t.start();
+            for (int i = 0; i < runs; ++i)
+                (*work)(i);
+            out->push_back(t.nsecsElapsed() / 1e6 / runs);
+        }
+    }
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    compare(name, a[3], b[3]);
+}
+
 double peakRssMb() {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
@@ -340,7 +361,7 @@ int main(int argc, char** argv) {
 
     // 1. Customers on "Company": open and read the first 30 records.
     {
-        const double layer = timeIt(50, [&](int) {
+        const std::function<void(int)> layerFn([&](int) {
             db::Table c;
             table(c, "Customers", "Company");
             c.Open();
@@ -349,14 +370,14 @@ int main(int argc, char** argv) {
         });
         Stmt st(plain,
                 "SELECT rowid, * FROM Customers ORDER BY Company COLLATE MRVNOCASE, rowid LIMIT ?");
-        const double raw = timeIt(50, [&](int) {
+        const std::function<void(int)> rawFn([&](int) {
             st.integer(1, 32);
             std::vector<std::vector<QVariant>> rows;
             while (st.step())
                 rows.push_back(readRow(st.st));
             st.reset();
         });
-        compare("customers open+first 30", layer, raw);
+        comparePair("customers open+first 30", 50, layerFn, rawFn);
     }
     // 2. Locate a leading part ignoring case.
     {
@@ -369,7 +390,7 @@ int main(int argc, char** argv) {
                 QString::fromUtf8(kWords[rnd.bounded(28)]).left(2 + rnd.bounded(3)).toLower() +
                 (rnd.bounded(2) ? QString() : QStringLiteral("")));
         int found = 0;
-        const double layer = timeIt(200, [&](int i) {
+        const std::function<void(int)> layerFn([&](int i) {
             found += c.Locate(QStringLiteral("Company"), prefixes[std::max(i, 0)],
                               db::LocateCaseInsensitive | db::LocatePartialKey);
         });
@@ -378,7 +399,7 @@ int main(int argc, char** argv) {
                        "MRVNOCASE < ?2 AND mrv_startswith(Company, ?1) ORDER BY Company COLLATE "
                        "MRVNOCASE, rowid "
                        "LIMIT 1");
-        const double raw = timeIt(200, [&](int i) {
+        const std::function<void(int)> rawFn([&](int i) {
             const QString p = prefixes[std::max(i, 0)];
             st.text(1, p.toUtf8());
             st.text(2, (p + QString::fromUcs4(U"\U0010FFFF")).toUtf8());
@@ -386,7 +407,7 @@ int main(int argc, char** argv) {
                 readRow(st.st);
             st.reset();
         });
-        compare("customers locate partial ignoring case", layer, raw);
+        comparePair("customers locate partial ignoring case", 200, layerFn, rawFn);
         if (found < 100)
             std::fprintf(stderr, "warning: only %d prefixes found\n", found);
     }
@@ -400,7 +421,7 @@ int main(int argc, char** argv) {
         });
         print("ihead open 1M records layer", open, "ms");
         int hits = 0;
-        const double layer = timeIt(500, [&](int) {
+        const std::function<void(int)> layerFn([&](int) {
             hits += h.FindKey({QString::number(100000 + 1 + rnd.bounded(o.documents))});
         });
         Stmt first(plain, "SELECT rowid, * FROM IHead ORDER BY \"Invoice no\", rowid LIMIT ?");
@@ -415,13 +436,13 @@ int main(int argc, char** argv) {
         print("ihead open 1M records ratio", open / rawOpen, "x");
         Stmt st(plain, "SELECT rowid, * FROM IHead WHERE \"Invoice no\" IS ? ORDER BY \"Invoice "
                        "no\", rowid LIMIT 1");
-        const double raw = timeIt(500, [&](int) {
+        const std::function<void(int)> rawFn([&](int) {
             st.text(1, QByteArray::number(100000 + 1 + rnd.bounded(o.documents)));
             if (st.step())
                 readRow(st.st);
             st.reset();
         });
-        compare("ihead findkey", layer, raw);
+        comparePair("ihead findkey", 500, layerFn, rawFn);
         if (hits < 500)
             std::fprintf(stderr, "warning: %d keys found\n", hits);
         const double next = timeIt(2000, [&](int) {
@@ -455,7 +476,7 @@ int main(int argc, char** argv) {
         q1.SQL() = openSum;
         q2.SQL() = partly;
         Currency used;
-        const double layer = timeIt(300, [&](int) {
+        const std::function<void(int)> layerFn([&](int) {
             const QString cust = QString::number(1 + rnd.bounded(o.customers));
             for (db::Query* q : {&q1, &q2}) {
                 q->Close();
@@ -472,7 +493,7 @@ int main(int argc, char** argv) {
         Stmt b(plain, "SELECT SUM(Rest) FROM IHead WHERE \"Customer no\" IS ?1 AND (Archived IS "
                       "NULL) AND Printed = 1 "
                       "AND Document IS ?2");
-        const double raw = timeIt(300, [&](int) {
+        const std::function<void(int)> rawFn([&](int) {
             const QByteArray cust = QByteArray::number(1 + rnd.bounded(o.customers));
             for (Stmt* s : {&a, &b}) {
                 s->text(1, cust);
@@ -482,7 +503,7 @@ int main(int argc, char** argv) {
                 s->reset();
             }
         });
-        compare("credit limit queries", layer, raw);
+        comparePair("credit limit queries", 300, layerFn, rawFn);
     }
     // 5. Save of a 100-row document (head and rows, one transaction).
     {
@@ -492,7 +513,7 @@ int main(int argc, char** argv) {
         head.Open();
         rows.Open();
         rows.setMasterSource(&head, QStringLiteral("ID"));
-        const double layer = timeIt(20, [&](int) {
+        const std::function<void(int)> layerFn([&](int) {
             db::Transaction t(head.database());
             head.Append();
             head.FieldByName(QStringLiteral("Document")).setAsString(QStringLiteral("Invoice"));
@@ -517,7 +538,7 @@ int main(int argc, char** argv) {
         Stmt r(
             plain,
             "INSERT INTO IRow (ID, Item, Description, Qty, Price, Sum) VALUES (?, ?, ?, ?, ?, ?)");
-        const double raw = timeIt(20, [&](int) {
+        const std::function<void(int)> rawFn([&](int) {
             exec(plain, QStringLiteral("BEGIN IMMEDIATE"));
             h.text(1, "Invoice");
             h.text(2, "17");
@@ -538,14 +559,14 @@ int main(int argc, char** argv) {
             }
             exec(plain, QStringLiteral("COMMIT"));
         });
-        compare("document save 100 rows", layer, raw);
+        comparePair("document save 100 rows", 20, layerFn, rawFn);
     }
     // 6. Post of one customer record.
     {
         db::Table c;
         table(c, "Customers", "Cust. no");
         c.Open();
-        const double layer = timeIt(50, [&](int) {
+        const std::function<void(int)> layerFn([&](int) {
             c.FindKey({QString::number(1 + rnd.bounded(o.customers))});
             c.Edit();
             c.FieldByName(QStringLiteral("Periods sales"))
@@ -557,7 +578,7 @@ int main(int argc, char** argv) {
                          "ORDER BY \"Cust. no\" "
                          "COLLATE MRVNOCASE, rowid LIMIT 1");
         Stmt upd(plain, "UPDATE Customers SET \"Periods sales\" = ? WHERE rowid = ?");
-        const double raw = timeIt(50, [&](int) {
+        const std::function<void(int)> rawFn([&](int) {
             find.text(1, QByteArray::number(1 + rnd.bounded(o.customers)));
             find.step();
             readRow(find.st);
@@ -569,7 +590,7 @@ int main(int argc, char** argv) {
             upd.step();
             upd.reset();
         });
-        compare("customer post", layer, raw);
+        comparePair("customer post", 50, layerFn, rawFn);
     }
     sqlite3_close(plain);
     print("peak memory (VmHWM)", peakRssMb(), "MB");

@@ -83,19 +83,25 @@ void Query::prepare() {
 std::shared_ptr<Database> Query::openDatabase() {
     prepare();
     auto db = m_db ? m_db : Database::open(DatabaseName());
-    if (m_rewritten.sql.isEmpty())
+    if (m_rewritten.sql.isEmpty()) {
         m_rewritten = sql::rewrite(m_preparedText, *db);
+        m_slotParam.clear();
+        for (const sql::ParamSlot& slot : m_rewritten.paramSlots) {
+            int index = -1;
+            for (size_t i = 0; i < m_params.size(); ++i)
+                if (m_params[i].m_name.compare(slot.name, Qt::CaseInsensitive) == 0)
+                    index = static_cast<int>(i);
+            m_slotParam.push_back(index);
+        }
+    }
     for (const QString& t : m_rewritten.tables)
         db->checkPassword(db->table(t), session().passwords());
     db->setLockRetries(session().LockRetryCount, session().LockWaitTime);
     return db;
 }
 
-QVariant Query::slotValue(const sql::ParamSlot& slot) const {
-    QVariant v;
-    for (const Param& p : m_params)
-        if (p.m_name.compare(slot.name, Qt::CaseInsensitive) == 0)
-            v = p.m_value;
+QVariant Query::slotValue(const sql::ParamSlot& slot, int param) const {
+    const QVariant v = param >= 0 ? m_params[param].m_value : QVariant();
     const QMetaType mt = v.metaType();
     if (mt.id() == QMetaType::QDate || mt.id() == QMetaType::QDateTime) {
         const QDate d = mt.id() == QMetaType::QDate ? v.toDate() : v.toDateTime().date();
@@ -145,7 +151,7 @@ QVariant Query::slotValue(const sql::ParamSlot& slot) const {
 
 void Query::bindAndRun(Statement& st) {
     for (size_t i = 0; i < m_rewritten.paramSlots.size(); ++i)
-        st.bind(static_cast<int>(i) + 1, slotValue(m_rewritten.paramSlots[i]));
+        st.bind(static_cast<int>(i) + 1, slotValue(m_rewritten.paramSlots[i], m_slotParam[i]));
 }
 
 void Query::Open() {

@@ -72,13 +72,14 @@ private:
     void prepare();
     std::shared_ptr<Database> openDatabase();
     void bindAndRun(class Statement& st);
-    QVariant slotValue(const sql::ParamSlot& slot) const;
+    QVariant slotValue(const sql::ParamSlot& slot, int param) const;
     void go(int pos);
 
     QStringList m_sql;
     QString m_preparedText;
     sql::Rewritten m_rewritten;
     std::vector<Param> m_params;
+    std::vector<int> m_slotParam; // parameter of each ?N
     std::vector<Record> m_result;
     int m_pos = -1;
     int m_rowsAffected = 0;

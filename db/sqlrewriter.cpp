@@ -1315,6 +1315,34 @@ private:
 
 } // namespace
 
+namespace {
+
+// The table an INSERT, UPDATE or DELETE writes.
+TableRef targetTable(Parser& p, Writer& w, Rewritten& out) {
+    TableRef ref;
+    const int pos = p.peek().pos;
+    ref.table = p.table(p.name(), pos);
+    out.targetTable = ref.table->name;
+    w.noteTable(ref.table);
+    return ref;
+}
+
+// An optional WHERE clause, typed against the one table written.
+QString whereClause(Parser& p, Writer& w, const TableRef& ref) {
+    if (!p.acceptWord("WHERE")) {
+        p.expectEnd();
+        return QString();
+    }
+    NodePtr where = p.expr();
+    p.expectEnd();
+    Scope scope;
+    scope.tables.push_back(&ref);
+    w.type(where.get(), scope);
+    return QLatin1String(" WHERE ") + w.write(where.get(), {});
+}
+
+} // namespace
+
 Rewritten rewrite(const QString& text, const SchemaLookup& schema) {
     Parser p(text, &schema, nullptr);
     Rewritten out;
@@ -1330,19 +1358,11 @@ Rewritten rewrite(const QString& text, const SchemaLookup& schema) {
     }
     if (p.acceptWord("UPDATE")) {
         out.kind = Rewritten::Update;
-        TableRef ref;
-        const int pos = p.peek().pos;
-        ref.table = p.table(p.name(), pos);
-        out.targetTable = ref.table->name;
-        w.noteTable(ref.table);
+        TableRef ref = targetTable(p, w, out);
         Scope scope;
         scope.tables.push_back(&ref);
         p.expectWord("SET");
-        struct Assign {
-            int field;
-            NodePtr value;
-        };
-        std::vector<Assign> sets;
+        QStringList assigns;
         do {
             const int fpos = p.peek().pos;
             const QString col = p.name();
@@ -1353,56 +1373,27 @@ Rewritten rewrite(const QString& text, const SchemaLookup& schema) {
                                       .arg(col, ref.table->name)
                                       .arg(fpos + 1));
             p.expectOp("=");
-            sets.push_back({f, p.expr()});
+            NodePtr value = p.expr();
+            w.type(value.get(), scope);
+            const FieldInfo& field = ref.table->fields[f];
+            assigns << quote(field.name) + QLatin1String(" = ") +
+                           w.operand(value.get(), valueTypeOf(field.type), false);
         } while (p.acceptOp(","));
-        NodePtr where;
-        if (p.acceptWord("WHERE"))
-            where = p.expr();
-        p.expectEnd();
-        QStringList assigns;
-        for (Assign& a : sets) {
-            w.type(a.value.get(), scope);
-            const FieldInfo& f = ref.table->fields[a.field];
-            assigns << quote(f.name) + QLatin1String(" = ") +
-                           w.operand(a.value.get(), valueTypeOf(f.type), false);
-        }
         out.sql = QLatin1String("UPDATE ") + quote(ref.table->name) + QLatin1String(" SET ") +
-                  assigns.join(QLatin1String(", "));
-        if (where) {
-            w.type(where.get(), scope);
-            out.sql += QLatin1String(" WHERE ") + w.write(where.get(), {});
-        }
+                  assigns.join(QLatin1String(", ")) + whereClause(p, w, ref);
         return out;
     }
     if (p.acceptWord("DELETE")) {
         out.kind = Rewritten::Delete;
         p.expectWord("FROM");
-        TableRef ref;
-        const int pos = p.peek().pos;
-        ref.table = p.table(p.name(), pos);
-        out.targetTable = ref.table->name;
-        w.noteTable(ref.table);
-        Scope scope;
-        scope.tables.push_back(&ref);
-        NodePtr where;
-        if (p.acceptWord("WHERE"))
-            where = p.expr();
-        p.expectEnd();
-        out.sql = QLatin1String("DELETE FROM ") + quote(ref.table->name);
-        if (where) {
-            w.type(where.get(), scope);
-            out.sql += QLatin1String(" WHERE ") + w.write(where.get(), {});
-        }
+        const TableRef ref = targetTable(p, w, out);
+        out.sql = QLatin1String("DELETE FROM ") + quote(ref.table->name) + whereClause(p, w, ref);
         return out;
     }
     if (p.acceptWord("INSERT")) {
         out.kind = Rewritten::Insert;
         p.expectWord("INTO");
-        TableRef ref;
-        const int pos = p.peek().pos;
-        ref.table = p.table(p.name(), pos);
-        out.targetTable = ref.table->name;
-        w.noteTable(ref.table);
+        const TableRef ref = targetTable(p, w, out);
         std::vector<int> cols;
         if (p.acceptOp("(")) {
             do {
