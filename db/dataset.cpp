@@ -36,7 +36,7 @@ Field& DataSet::FieldByName(const QString& name) {
 Bookmark DataSet::GetBookmark() const {
     if (!m_hasRecord)
         return {};
-    return {currentRecord().rowid, true};
+    return {currentRowid(), true};
 }
 
 std::vector<Record> DataSet::readRowsAfter(const Record&, int) {

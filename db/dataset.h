@@ -85,6 +85,8 @@ public:
     virtual int RecNo() = 0;
     // The current record as read (without unposted edits).
     virtual Record currentRecord() const = 0;
+    // Row id of the current record, -1 when there is none.
+    virtual qint64 currentRowid() const = 0;
 
     // Field access (used by Field).
     QVariant fieldValue(int index) const;

@@ -65,6 +65,7 @@ public:
     std::vector<Record> readRows(int offset, int count) override;
     int RecNo() override { return m_hasRecord ? m_pos : -1; }
     Record currentRecord() const override;
+    qint64 currentRowid() const override { return m_hasRecord ? m_pos : -1; }
     // Moves to the record at a position of the result (for views).
     void MoveTo(int position);
 

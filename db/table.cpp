@@ -367,6 +367,7 @@ void Table::loadCurrent() {
 }
 
 void Table::positionAt(Record r) {
+    m_recNo = -1;
     m_rows.clear();
     m_rows.push_back(std::move(r));
     m_pos = 0;
@@ -375,6 +376,7 @@ void Table::positionAt(Record r) {
 }
 
 void Table::positionEmpty() {
+    m_recNo = -1;
     m_rows.clear();
     m_pos = -1;
     m_hasRecord = false;
@@ -443,6 +445,7 @@ void Table::First() {
         m_pos = 0;
         loadCurrent();
         m_version = m_db->version(*m_info);
+        m_recNo = 0;
         m_bof = true;
         m_eof = false;
     }
@@ -463,6 +466,7 @@ void Table::Last() {
         for (auto& r : rows)
             m_rows.push_front(std::move(r));
         m_pos = static_cast<int>(m_rows.size()) - 1;
+        m_recNo = -1;
         loadCurrent();
         m_version = m_db->version(*m_info);
         m_bof = false;
@@ -498,6 +502,8 @@ void Table::Next() {
         }
     }
     ++m_pos;
+    if (m_recNo >= 0)
+        ++m_recNo;
     loadCurrent();
     m_bof = m_eof = false;
     scrolled();
@@ -530,6 +536,8 @@ void Table::Prior() {
             m_rows.pop_back();
     }
     --m_pos;
+    if (m_recNo > 0)
+        --m_recNo;
     loadCurrent();
     m_bof = m_eof = false;
     scrolled();
@@ -552,6 +560,8 @@ int Table::RecordCount() {
 int Table::RecNo() {
     if (!Active() || !m_hasRecord)
         return -1;
+    if (m_recNo >= 0) // kept up to date by First, Next and Prior
+        return m_recNo;
     const Record r = currentRecord();
     std::vector<QVariant> base;
     const QString where = baseWhere(&base);
@@ -568,6 +578,7 @@ int Table::RecNo() {
         st.step();
         count += static_cast<int>(st.int64(0));
     }
+    m_recNo = count;
     return count;
 }
 

@@ -82,6 +82,9 @@ public:
     std::vector<Record> readRowsBefore(const Record& record, int count) override;
     int RecNo() override;
     Record currentRecord() const override;
+    qint64 currentRowid() const override {
+        return m_hasRecord && m_pos >= 0 ? m_rows[m_pos].rowid : -1;
+    }
 
     void setFieldValue(int index, const QVariant& stored) override;
     void afterRollback() override;
@@ -140,6 +143,7 @@ private:
 
     std::deque<Record> m_rows; // a window of records around the current one
     int m_pos = -1;
+    int m_recNo = -1; // position of the current record when known, -1 when not
     quint64 m_version = 0;
     bool m_savedBof = false, m_savedEof = false; // flags before Append/Insert, for Cancel
     std::vector<bool> m_changedFields;

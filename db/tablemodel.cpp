@@ -115,7 +115,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     Field& field = m_set->Fields(f);
     QVariant stored = r->values[f];
     // The record being edited shows what has been typed, before it is posted.
-    if (m_set->State() == DataSetState::Edit && m_set->currentRecord().rowid == r->rowid)
+    if (m_set->State() == DataSetState::Edit && m_set->currentRowid() == r->rowid)
         stored = field.Value();
     switch (role) {
     case Qt::DisplayRole:

@@ -42,6 +42,13 @@ TEST_F(DbTest, ModelShowsOrderAndFilterAndFollowsTheCursor) {
     EXPECT_EQ(t->FieldByName(QStringLiteral("Company")).AsString(), QStringLiteral("Company 0005"));
     EXPECT_EQ(model.currentRow(), 5);
 
+    t->Next();
+    t->Next();
+    EXPECT_EQ(model.currentRow(), 7) << "counted on from the known row";
+    t->Prior();
+    EXPECT_EQ(t->RecNo(), 6);
+    model.setCurrentRow(5);
+
     t->Edit();
     t->FieldByName(QStringLiteral("Company")).setAsString(QStringLiteral("Being typed"));
     EXPECT_EQ(model.data(model.index(5, 1)).toString(), QStringLiteral("Being typed"));
