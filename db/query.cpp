@@ -155,8 +155,11 @@ void Query::bindAndRun(Statement& st) {
 }
 
 void Query::Open() {
-    if (Active())
-        return;
+    if (Active()) {
+        if (m_sql.join(QLatin1Char('\n')) == m_preparedText)
+            return;
+        Close(); // the text was changed through SQL(): run the new one
+    }
     m_db = openDatabase();
     try {
         Statement st(*m_db, m_rewritten.sql);

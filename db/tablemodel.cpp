@@ -16,6 +16,10 @@ TableModel::TableModel(DataSet* dataSet, QObject* parent)
     });
     connect(dataSet, &DataSet::afterScroll, this, &TableModel::onScroll);
     connect(dataSet, &DataSet::fieldChanged, this, &TableModel::onFieldChanged);
+    connect(dataSet, &QObject::destroyed, this, [this] {
+        m_set = nullptr;
+        reset();
+    });
 }
 
 void TableModel::setColumns(const QStringList& fieldNames) {

@@ -241,6 +241,10 @@ TEST_F(DbTest, QueryParametersAndErrors) {
     q->setSession(&session);
     q->Open();
     EXPECT_EQ(q->RecordCount(), 0);
+    q->SQL().clear();
+    q->SQL() << QStringLiteral("SELECT COUNT(*) AS N FROM Customers");
+    q->Open(); // a changed text runs anew
+    EXPECT_EQ(q->FieldByName(QStringLiteral("N")).AsInteger(), 0);
     auto bad = query({QStringLiteral("SELEC * FROM VAT")});
     EXPECT_ENGINE_ERROR(bad->Open(), db::SqlSyntax);
     auto missing = query({QStringLiteral("SELECT * FROM Nowhere")});
