@@ -111,6 +111,15 @@ QVariant Query::slotValue(const sql::ParamSlot& slot, int param) const {
     }
     if (!v.isValid() || v.isNull())
         return {};
+    if (slot.context == sql::ValueType::Date &&
+        (mt.id() == QMetaType::Double || mt.id() == QMetaType::LongLong ||
+         mt.id() == QMetaType::Int)) {
+        // A day number, as the old date-time type counted: 0 is the zero date.
+        const QDate d = Dates::fromSerial(v.toDouble()).date();
+        if (Dates::isNoDate(d))
+            return slot.ordering ? QVariant(QStringLiteral("1899-12-30")) : QVariant();
+        return Dates::toIso(d);
+    }
     FieldInfo f;
     switch (slot.context) {
     case sql::ValueType::Text:

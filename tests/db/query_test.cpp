@@ -188,6 +188,17 @@ TEST_F(HeadQueries, FinanceListRespectsRateThresholdRestAndCharged) {
     EXPECT_EQ(listed(8, "5"), QStringList{});
     EXPECT_EQ(listed(8, "1"), (QStringList{QStringLiteral("103"), QStringLiteral("1023")}));
     EXPECT_EQ(listed(0, "0"), QStringList{}) << "rate 0 lists nothing";
+    auto interest = query({QStringLiteral(
+        "SELECT Total * :Rta * Delay / 36000 AS Interest, Total * :Rta * Delay AS Raw "
+        "FROM IHead WHERE \"Invoice no\" = '1023' AND Paid > :Zero")});
+    interest->ParamByName(QStringLiteral("Rta")).setAsFloat(8);
+    interest->ParamByName(QStringLiteral("Zero"))
+        .setAsFloat(0); // a day number 0 is the zero date too
+    interest->Open();
+    ASSERT_EQ(interest->RecordCount(), 1);
+    EXPECT_EQ(interest->FieldByName(QStringLiteral("Interest")).AsCurrency(), money("3.3333"));
+    EXPECT_NEAR(interest->FieldByName(QStringLiteral("Interest")).AsFloat(), 3.33333333, 1e-6);
+    EXPECT_EQ(interest->FieldByName(QStringLiteral("Raw")).AsCurrency(), money("120000"));
 
     auto skip =
         query({QStringLiteral("UPDATE IHEAD"), QStringLiteral("SET \"Interest charged\" = 0"),
