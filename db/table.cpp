@@ -476,68 +476,58 @@ void Table::Last() {
 }
 
 void Table::Next() {
-    requireActive();
-    if (!CheckBrowseMode())
-        return;
-    if (!m_hasRecord) {
-        m_eof = true;
-        return;
-    }
-    ensureFresh();
-    if (!m_hasRecord) {
-        m_eof = true;
-        return;
-    }
-    if (m_pos + 1 >= static_cast<int>(m_rows.size())) {
-        auto more = fetchFrom(m_rows.back(), true, kWindow);
-        if (more.empty()) {
-            m_eof = true;
-            return;
-        }
-        for (auto& r : more)
-            m_rows.push_back(std::move(r));
-        while (m_rows.size() > kMaxBuffered && m_pos > 0) {
-            m_rows.pop_front();
-            --m_pos;
-        }
-    }
-    ++m_pos;
-    if (m_recNo >= 0)
-        ++m_recNo;
-    loadCurrent();
-    m_bof = m_eof = false;
-    scrolled();
+    step(true);
 }
 
 void Table::Prior() {
+    step(false);
+}
+
+// One record forward or back; at the end (or the beginning) only Eof (or Bof) is set.
+void Table::step(bool forward) {
     requireActive();
     if (!CheckBrowseMode())
         return;
+    bool& edge = forward ? m_eof : m_bof;
     if (!m_hasRecord) {
-        m_bof = true;
+        edge = true;
         return;
     }
     ensureFresh();
     if (!m_hasRecord) {
-        m_bof = true;
+        edge = true;
         return;
     }
-    if (m_pos == 0) {
-        auto more = fetchFrom(m_rows.front(), false, kWindow);
+    const bool atWindowEdge = forward ? m_pos + 1 >= static_cast<int>(m_rows.size()) : m_pos == 0;
+    if (atWindowEdge) {
+        auto more = fetchFrom(forward ? m_rows.back() : m_rows.front(), forward, kWindow);
         if (more.empty()) {
-            m_bof = true;
+            edge = true;
             return;
         }
         for (auto& r : more) {
-            m_rows.push_front(std::move(r));
-            ++m_pos;
+            if (forward) {
+                m_rows.push_back(std::move(r));
+            } else {
+                m_rows.push_front(std::move(r));
+                ++m_pos;
+            }
         }
-        while (m_rows.size() > kMaxBuffered && m_pos + 1 < static_cast<int>(m_rows.size()))
-            m_rows.pop_back();
+        // Keep a bounded window around the current record.
+        while (m_rows.size() > kMaxBuffered) {
+            if (forward && m_pos > 0) {
+                m_rows.pop_front();
+                --m_pos;
+            } else if (!forward && m_pos + 1 < static_cast<int>(m_rows.size())) {
+                m_rows.pop_back();
+            } else {
+                break;
+            }
+        }
     }
-    --m_pos;
-    if (m_recNo > 0)
-        --m_recNo;
+    m_pos += forward ? 1 : -1;
+    if (m_recNo >= 0 && (forward || m_recNo > 0))
+        m_recNo += forward ? 1 : -1;
     loadCurrent();
     m_bof = m_eof = false;
     scrolled();

@@ -102,6 +102,7 @@ private:
     };
 
     void buildOrder();
+    void step(bool forward);
     QString baseWhere(std::vector<QVariant>* binds) const;
     QString selectList() const;
     QString selectSql(const QString& where, const QString& order, bool withOffset = false) const;

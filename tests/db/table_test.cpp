@@ -448,3 +448,39 @@ TEST_F(DbTest, PrimaryIndexNameAndKeyViolationMessage) {
             << e.message().toStdString();
     }
 }
+
+TEST_F(DbTest, LongWalksBothWaysThroughWindowsWithEmptyKeys) {
+    auto t = open(QStringLiteral("Taxes"), QStringLiteral("Description"));
+    {
+        db::Transaction tr(t->database());
+        for (int i = 0; i < 700; ++i)
+            add(*t, {{QStringLiteral("Description"),
+                      i % 7 == 0 ? QString()
+                                 : QStringLiteral("d%1").arg(i % 50, 2, 10, QLatin1Char('0'))},
+                     {QStringLiteral("Percent"), double(i)}});
+        tr.commit();
+    }
+    QStringList forward;
+    int steps = 0;
+    for (t->First(); !t->Eof(); t->Next(), ++steps) {
+        forward << t->FieldByName(QStringLiteral("Description")).AsString() + QLatin1Char('/') +
+                       t->FieldByName(QStringLiteral("Percent")).AsString();
+        ASSERT_EQ(t->RecNo(), steps);
+    }
+    EXPECT_EQ(steps, 700);
+    for (int i = 1; i < forward.size(); ++i) {
+        const QString a = forward[i - 1].section(QLatin1Char('/'), 0, 0);
+        const QString b = forward[i].section(QLatin1Char('/'), 0, 0);
+        ASSERT_TRUE(a < b || (a == b && forward[i - 1].section(QLatin1Char('/'), 1).toInt() <
+                                            forward[i].section(QLatin1Char('/'), 1).toInt()))
+            << forward[i - 1].toStdString() << " before " << forward[i].toStdString();
+    }
+    EXPECT_EQ(forward.first(), QStringLiteral("/0"))
+        << "empty descriptions first, then entry order";
+    QStringList backward;
+    for (t->Last(); !t->Bof(); t->Prior())
+        backward.prepend(t->FieldByName(QStringLiteral("Description")).AsString() +
+                         QLatin1Char('/') + t->FieldByName(QStringLiteral("Percent")).AsString());
+    EXPECT_EQ(backward, forward);
+    EXPECT_EQ(t->RecordCount(), 700);
+}
