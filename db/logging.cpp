@@ -1,0 +1,3 @@
+#include "db/logging.h"
+
+Q_LOGGING_CATEGORY(lcDb, "merovia.db", QtCriticalMsg)

@@ -1,0 +1,161 @@
+#include "support/printers.h"
+
+#include "db/dberror.h"
+#include "db/schema.h"
+#include "db/sqlrewriter.h"
+
+#include <gtest/gtest.h>
+
+using namespace db::sql;
+
+namespace {
+
+class ProgramSchema : public SchemaLookup {
+public:
+    const db::TableInfo* findTable(const QString& name) const override {
+        for (const db::TableInfo& t : db::programTables())
+            if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+                return &t;
+        return nullptr;
+    }
+};
+
+Rewritten rw(const QString& sql) {
+    return rewrite(sql, ProgramSchema());
+}
+
+int errorOf(const QString& sql) {
+    try {
+        rw(sql);
+    } catch (const db::EngineError& e) {
+        return e.code();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(SqlRewriter, NullTestsBecomeIsNull) {
+    EXPECT_EQ(rw(QStringLiteral(
+                     "SELECT * FROM ihead WHERE (Rest = NULL) AND (Paid <> NULL) OR NULL != Due"))
+                  .sql,
+              QStringLiteral(
+                  "SELECT * FROM \"IHead\" WHERE (\"Rest\" IS NULL) AND (\"Paid\" IS NOT NULL) OR "
+                  "(\"Due\" IS NOT NULL)"));
+}
+
+TEST(SqlRewriter, ParametersLearnWhatTheyMeet) {
+    const Rewritten r = rw(
+        QStringLiteral("Select SUM(Total) AS Done FROM Ihead WHERE (\"Customer no\" = :CustNo) "
+                       "AND (Paid > :ZeroDate) AND (Archived = :ZeroDate) AND (Printed = True)"));
+    EXPECT_EQ(r.sql,
+              QStringLiteral(
+                  "SELECT SUM(\"Total\") AS \"Done\" FROM \"IHead\" WHERE (\"Customer no\" IS ?1) "
+                  "AND (\"Paid\" > ?2) AND (\"Archived\" IS ?3) AND (\"Printed\" = 1)"));
+    ASSERT_EQ(r.paramSlots.size(), 3u);
+    EXPECT_EQ(r.paramSlots[0].context, ValueType::Text);
+    EXPECT_EQ(r.paramSlots[1].context, ValueType::Date);
+    EXPECT_TRUE(r.paramSlots[1].ordering);
+    EXPECT_FALSE(r.paramSlots[2].ordering);
+    EXPECT_EQ(r.paramNames, (QStringList{QStringLiteral("CustNo"), QStringLiteral("ZeroDate")}));
+    EXPECT_EQ(r.columnTypes, std::vector<ValueType>{ValueType::Currency});
+    EXPECT_EQ(r.tables, QStringList{QStringLiteral("IHead")});
+}
+
+TEST(SqlRewriter, CurrencyScaleInComparisonsAndArithmetic) {
+    const Rewritten r = rw(QStringLiteral(
+        "SELECT * FROM IHEAD WHERE ((Total * :Rta * Delay) > :Trosk) AND Total > 12.5 "
+        "AND Rest BETWEEN 1 AND :Hi AND Total IN (1, 2.25)"));
+    EXPECT_TRUE(r.sql.contains(QStringLiteral("(\"Total\" * ?1 * \"Delay\") > ?2")))
+        << r.sql.toStdString();
+    EXPECT_TRUE(r.sql.contains(QStringLiteral("\"Total\" > 125000"))) << r.sql.toStdString();
+    EXPECT_TRUE(r.sql.contains(QStringLiteral("BETWEEN 10000 AND ?3"))) << r.sql.toStdString();
+    EXPECT_TRUE(r.sql.contains(QStringLiteral("IN (10000, 22500)"))) << r.sql.toStdString();
+    EXPECT_EQ(r.paramSlots[0].context, ValueType::Unknown) << "a factor is not scaled";
+    EXPECT_EQ(r.paramSlots[1].context, ValueType::Currency);
+    EXPECT_EQ(r.paramSlots[2].context, ValueType::Currency);
+    EXPECT_EQ(r.columnTypes.size(), db::programTables()[0].fields.size());
+    const Rewritten d = rw(
+        QStringLiteral("SELECT Total + Delay AS A, Total * Rest AS B, SUM(Delay) AS C FROM IHead"));
+    EXPECT_TRUE(d.sql.contains(QStringLiteral("\"Total\" + (\"Delay\" * 10000)")))
+        << d.sql.toStdString();
+    EXPECT_TRUE(d.sql.contains(QStringLiteral("(\"Total\" * \"Rest\" / 10000.0)")))
+        << d.sql.toStdString();
+    EXPECT_EQ(d.columnTypes, (std::vector<ValueType>{ValueType::Currency, ValueType::Currency,
+                                                     ValueType::Integer}));
+}
+
+TEST(SqlRewriter, UpdateInsertDelete) {
+    const Rewritten u = rw(QStringLiteral(
+        "UPDATE IHEAD\nSET \"Interest charged\" = :Summa\nWHERE \"Invoice no\" = :Number"));
+    EXPECT_EQ(u.sql,
+              QStringLiteral(
+                  "UPDATE \"IHead\" SET \"Interest charged\" = ?1 WHERE (\"Invoice no\" IS ?2)"));
+    EXPECT_EQ(u.paramSlots[0].context, ValueType::Currency);
+    EXPECT_EQ(u.targetTable, QStringLiteral("IHead"));
+    const Rewritten i = rw(QStringLiteral("insert into vat values (12.5)"));
+    EXPECT_EQ(i.sql, QStringLiteral("INSERT INTO \"VAT\" (\"VAT %\") VALUES (12.5)"));
+    const Rewritten c = rw(QStringLiteral(
+        "INSERT INTO Customers (\"Cust. no\", \"Credit limit\") VALUES ('1', 1000)"));
+    EXPECT_TRUE(c.sql.endsWith(QStringLiteral("VALUES ('1', 10000000)"))) << c.sql.toStdString();
+    const Rewritten del = rw(QStringLiteral("DELETE FROM trow WHERE Key > 3;"));
+    EXPECT_EQ(del.sql, QStringLiteral("DELETE FROM \"TRow\" WHERE (\"Key\" > 3)"));
+}
+
+TEST(SqlRewriter, QuotingStringsAndComments) {
+    const Rewritten r = rw(QStringLiteral("SELECT [Invoice no], 'it''s = NULL' AS T -- a "
+                                          "comment\nFROM IHead h /* x */ WHERE h.ID = 1"));
+    EXPECT_EQ(r.sql, QStringLiteral("SELECT \"Invoice no\", 'it''s = NULL' AS \"T\" FROM \"IHead\" "
+                                    "AS \"h\" WHERE (\"h\".\"ID\" = 1)"));
+    EXPECT_EQ(r.columnTypes, (std::vector<ValueType>{ValueType::Text, ValueType::Text}));
+}
+
+TEST(SqlRewriter, ExpressionsWithoutAliasKeepTheirText) {
+    const Rewritten r = rw(QStringLiteral("SELECT COUNT(*), max(Due) FROM IHead GROUP BY Document "
+                                          "HAVING COUNT(*) > 1 ORDER BY 1 DESC LIMIT 5"));
+    EXPECT_EQ(
+        r.sql,
+        QStringLiteral(
+            "SELECT COUNT(*) AS \"COUNT(*)\", MAX(\"Due\") AS \"max(Due)\" FROM \"IHead\" GROUP BY "
+            "\"Document\" HAVING (COUNT(*) > 1) ORDER BY 1 DESC LIMIT 5"));
+    EXPECT_EQ(r.columnTypes, (std::vector<ValueType>{ValueType::Integer, ValueType::Date}));
+}
+
+TEST(SqlRewriter, Conditions) {
+    const db::TableInfo* products = ProgramSchema().findTable(QStringLiteral("Products"));
+    EXPECT_EQ(rewriteCondition(QStringLiteral("Hidden <> True"), *products),
+              QStringLiteral("(\"Hidden\" <> 1)"));
+    EXPECT_EQ(rewriteCondition(QStringLiteral("price >= 10 and not (Code = 'A')"), *products),
+              QStringLiteral("(\"Price\" >= 100000) AND NOT (\"Code\" = 'A')"));
+    EXPECT_THROW(rewriteCondition(QStringLiteral("Code = :p"), *products), db::EngineError);
+}
+
+TEST(SqlRewriter, BadTextGivesClearErrors) {
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM Nowhere")), db::TableNotFound);
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM VAT WHERE")), db::SqlSyntax);
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT 'open")), db::SqlSyntax);
+    EXPECT_EQ(errorOf(QStringLiteral("DROP TABLE VAT")), db::SqlSyntax);
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM VAT; DELETE FROM VAT")), db::SqlSyntax);
+    EXPECT_EQ(errorOf(QStringLiteral("UPDATE VAT SET Nope = 1")), db::FieldNotFound);
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT a # b FROM VAT")), db::SqlSyntax);
+    EXPECT_EQ(errorOf(QString()), db::SqlSyntax);
+    EXPECT_EQ(parameterNames(QStringLiteral("a = :X or b = :x and c = ':no' and d = :Y2")),
+              (QStringList{QStringLiteral("X"), QStringLiteral("Y2")}));
+}
+
+TEST(SqlRewriter, SubqueriesCaseAndDates) {
+    const Rewritten r =
+        rw(QStringLiteral("SELECT CASE WHEN Rest = NULL THEN Total ELSE Rest END AS Open, Due - "
+                          "\"Invoice date\" AS Days FROM IHead "
+                          "WHERE ID IN (SELECT ID FROM IRow WHERE Price > 5) AND EXISTS (SELECT 1 "
+                          "FROM Customers c WHERE c.\"Cust. no\" = "
+                          "IHead.\"Customer no\")"));
+    EXPECT_TRUE(r.sql.contains(
+        QStringLiteral("CASE WHEN (\"Rest\" IS NULL) THEN \"Total\" ELSE \"Rest\" END")));
+    EXPECT_TRUE(
+        r.sql.contains(QStringLiteral("(julianday(\"Due\") - julianday(\"Invoice date\"))")));
+    EXPECT_TRUE(r.sql.contains(QStringLiteral("\"Price\" > 50000")));
+    EXPECT_EQ(r.columnTypes, (std::vector<ValueType>{ValueType::Currency, ValueType::Float}));
+    EXPECT_EQ(r.tables, (QStringList{QStringLiteral("IHead"), QStringLiteral("IRow"),
+                                     QStringLiteral("Customers")}));
+}
