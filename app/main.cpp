@@ -1,7 +1,9 @@
 // Program entry: starts things, nothing more.
 #include "app/application.h"
 #include "app/fmstart.h"
+#include "db/datasetup.h"
 #include "plugins/upfintf.h"
+#include "service/service.h"
 #include "ui/dialogs.h"
 
 #include <QApplication>
@@ -12,6 +14,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     Application::SetTitle(QStringLiteral("Merovia"));
     Application::SetShowHint(true);
+    // A missing data directory is created with its (empty) tables on the first start.
+    Service::setDataDirPreparer(
+        [](const QString& dir, QString* error) { return db::prepareDataDir(dir, false, error); });
     std::unique_ptr<TfmStart> mainWindow;
     try {
         mainWindow = std::make_unique<TfmStart>();

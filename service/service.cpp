@@ -212,7 +212,8 @@ void GetGlobals() {
             qCWarning(lcService) << error;
     }
 
-    if (!QFileInfo(DataDir).isDir()) {
+    if (!QFileInfo(DataDir).isDir() ||
+        !QFileInfo::exists(filePath(DataDir, QStringLiteral("MRV.db")))) {
         QString error;
         if (!preparer()(DataDir, &error))
             qCWarning(lcService) << "Preparing the data directory failed:" << error;

@@ -81,8 +81,8 @@ void UserDefaultValues();
 // Whether Modules holds the tag (whole entry, letter case ignored).
 bool HasModule(const QString& tag);
 
-// Prepares a data directory that does not exist yet. The default copies the shipped data
-// files; the program installs one that also creates the tables.
+// Prepares a data directory that does not exist yet or holds no database (MRV.db). The default
+// copies the shipped data files; the program installs one that also creates the tables.
 using DataDirPreparer = std::function<bool(const QString& dir, QString* error)>;
 void setDataDirPreparer(DataDirPreparer preparer);
 // Copies the shipped data files (design list, design files, Standard.bmp) into dir, leaving
