@@ -33,21 +33,21 @@ const QPaintDevice* measureDevice() {
     return &device;
 }
 
-QFont baseFont(const FontSpec& spec) {
-    QFont f(resolveFamily(spec.family));
-    f.setPointSizeF(spec.size > 0 ? spec.size : 10);
-    f.setBold(spec.bold);
-    f.setItalic(spec.italic);
-    f.setUnderline(spec.underline);
-    f.setStrikeOut(spec.strikeOut);
+QFont baseFont(const FontSpec& fontSpec) {
+    QFont f(resolveFamily(fontSpec.family));
+    f.setPointSizeF(fontSpec.size > 0 ? fontSpec.size : 10);
+    f.setBold(fontSpec.bold);
+    f.setItalic(fontSpec.italic);
+    f.setUnderline(fontSpec.underline);
+    f.setStrikeOut(fontSpec.strikeOut);
     f.setHintingPreference(QFont::PreferNoHinting);
     f.setKerning(false);
     f.setStyleStrategy(QFont::PreferOutline);
     return f;
 }
 
-QFont measureFont(const FontSpec& spec) {
-    return QFont(baseFont(spec), measureDevice());
+QFont measureFont(const FontSpec& fontSpec) {
+    return QFont(baseFont(fontSpec), measureDevice());
 }
 
 QTextOption textOption(bool wrap) {
@@ -105,25 +105,25 @@ QString resolveFamily(const QString& family) {
     return family;
 }
 
-QFont deviceFont(const FontSpec& spec, double deviceDpi) {
-    QFont f = baseFont(spec);
+QFont deviceFont(const FontSpec& fontSpec, double deviceDpi) {
+    QFont f = baseFont(fontSpec);
     // Under a painter scaled to layout units the font must be as tall in user space as it is
     // in layout units: points * 115.2 / 72 units.
-    f.setPointSizeF((spec.size > 0 ? spec.size : 10) * kUnitsPerInch / deviceDpi);
+    f.setPointSizeF((fontSpec.size > 0 ? fontSpec.size : 10) * kUnitsPerInch / deviceDpi);
     return f;
 }
 
 FontSpec fontSpecFrom(const QFont& font) {
-    FontSpec spec;
-    spec.family = font.family();
-    if (spec.family == QLatin1String("Liberation Sans"))
-        spec.family = QStringLiteral("Arial");
-    spec.size = font.pointSizeF() > 0 ? font.pointSizeF() : 10;
-    spec.bold = font.weight() >= QFont::DemiBold;
-    spec.italic = font.italic();
-    spec.underline = font.underline();
-    spec.strikeOut = font.strikeOut();
-    return spec;
+    FontSpec fontSpec;
+    fontSpec.family = font.family();
+    if (fontSpec.family == QLatin1String("Liberation Sans"))
+        fontSpec.family = QStringLiteral("Arial");
+    fontSpec.size = font.pointSizeF() > 0 ? font.pointSizeF() : 10;
+    fontSpec.bold = font.weight() >= QFont::DemiBold;
+    fontSpec.italic = font.italic();
+    fontSpec.underline = font.underline();
+    fontSpec.strikeOut = font.strikeOut();
+    return fontSpec;
 }
 
 double textWidth(const QString& text, const FontSpec& font) {

@@ -31,7 +31,7 @@ struct FontSpec {
 QString resolveFamily(const QString& family);
 // A QFont for drawing at the given device resolution (dots per inch) under a painter that maps
 // layout units to device pixels: its size in user space is the font's size in layout units.
-QFont deviceFont(const FontSpec& spec, double deviceDpi);
+QFont deviceFont(const FontSpec& fontSpec, double deviceDpi);
 FontSpec fontSpecFrom(const QFont& font);
 
 // One piece of text drawn with one font at a baseline position (layout units, relative to the
