@@ -17,9 +17,7 @@ namespace report {
 
 namespace {
 
-// Text is measured on a device of 576 dots per inch: five dots to the layout unit, so that
-// rounding inside the font engine stays far below what a page can show.
-constexpr double kMeasureScale = 5.0;
+constexpr double kMeasureScale = kTextMeasureScale;
 constexpr double kMeasureDpi = kUnitsPerInch * kMeasureScale;
 
 const QPaintDevice* measureDevice() {

@@ -13,6 +13,11 @@
 // at the same places.
 namespace report {
 
+// Text is measured on a device of this many dots per layout unit (576 dots per inch), so that
+// rounding inside the font engine stays far below what a page can show; painters draw text at
+// the same pixel size to advance exactly as it was measured.
+inline constexpr double kTextMeasureScale = 5.0;
+
 struct FontSpec {
     QString family = QStringLiteral("Arial");
     double size = 10; // points

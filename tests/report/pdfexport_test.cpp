@@ -204,6 +204,52 @@ QStringList comparePositions(const PreparedDocument& doc, const std::vector<PdfP
     return problems;
 }
 
+// The first page drawn by a PDF reader (poppler) at the resolution.
+QImage readerImage(const QString& pdfPath, int dpi) {
+    const QString prefix = pdfPath + QStringLiteral(".page");
+    runTool("pdftoppm", {"-png", "-r", QString::number(dpi), "-f", "1", "-l", "1", "-singlefile",
+                         pdfPath, prefix});
+    return QImage(prefix + ".png");
+}
+
+// The largest difference in mean lightness (0 to 1) over blocks of 8 by 8 pixels: the two
+// rasterisers draw the edges of letters a little differently, but anything missing, moved or
+// of another colour stands out.
+double largestBlockDifference(const QImage& a, const QImage& b) {
+    const QImage ga = a.convertToFormat(QImage::Format_Grayscale8);
+    const QImage gb = b.convertToFormat(QImage::Format_Grayscale8);
+    const int w = std::min(ga.width(), gb.width()), h = std::min(ga.height(), gb.height());
+    double worst = 0;
+    for (int by = 0; by + 8 <= h; by += 8)
+        for (int bx = 0; bx + 8 <= w; bx += 8) {
+            int sum = 0;
+            for (int y = by; y < by + 8; ++y)
+                for (int x = bx; x < bx + 8; ++x)
+                    sum += int(ga.constScanLine(y)[x]) - int(gb.constScanLine(y)[x]);
+            worst = std::max(worst, std::abs(sum) / (64.0 * 255.0));
+        }
+    return worst;
+}
+
+int renderDpi() {
+    const int dpi = qEnvironmentVariableIntValue("MEROVIA_RENDER_DPI");
+    return dpi > 0 ? dpi : 96;
+}
+
+// With MEROVIA_RENDER_DIR set, the first page as the preview draws it (<name>_preview.png) and
+// as a PDF reader draws it (<name>_pdf.png), both at 96 dots per inch, to be looked at.
+void saveRenderings(const PreparedDocument& doc, const QString& pdfPath, const QString& name) {
+    const QByteArray dirOut = qgetenv("MEROVIA_RENDER_DIR");
+    if (dirOut.isEmpty() || doc.pages.empty())
+        return;
+    const QString target = QString::fromLocal8Bit(dirOut) + '/' + name;
+    QFile::remove(target + ".pdf");
+    QFile::copy(pdfPath, target + ".pdf");
+    renderPageImage(doc.pages.front(), renderDpi()).save(target + "_preview.png");
+    runTool("pdftoppm", {"-png", "-r", QString::number(renderDpi()), "-f", "1", "-l", "1",
+                         "-singlefile", pdfPath, target + "_pdf"});
+}
+
 QString checkWithQpdf(const QString& path) {
     const ToolRun run = runTool("qpdf", {"--check", path});
     if (run.exitCode == 0 && run.output.contains("No syntax or stream encoding errors"))
@@ -233,7 +279,6 @@ struct ListReport {
         Band* title = r.addBand(BandKind::Title, "BandTitle", 150);
         auto* heading = new Label(title, "lbTitle", "Customers - sales");
         heading->setFont({"Arial", 16, true, false, false, false});
-        heading->setGeometry(0, 0, 0, 0);
         auto* logo = new Picture(title, "Logga");
         logo->setGeometry(600, 0, 120, 60);
         QImage image(40, 20, QImage::Format_RGB32);
@@ -350,10 +395,196 @@ TEST_F(ReportPdf, InvoiceTextStandsWhereThePreviewPutsIt) {
         << qPrintable(text);
     EXPECT_TRUE(text.contains("Payment to Harbour Bank.")) << qPrintable(text);
 
-    if (const QByteArray dirOut = qgetenv("MEROVIA_RENDER_DIR"); !dirOut.isEmpty()) {
-        const QString target = QString::fromLocal8Bit(dirOut);
-        renderPageImage(doc.pages.at(0), 96).save(target + "/invoice_preview.png");
-        runTool("pdftoppm", {"-png", "-r", "96", "-f", "1", "-l", "1", "-singlefile", file,
-                             target + "/invoice_pdf"});
+    // The same page in pixels: the preview's own drawing and a PDF reader's.
+    const QImage preview = renderPageImage(doc.pages.front(), 96);
+    const QImage reader = readerImage(file, 96);
+    ASSERT_FALSE(reader.isNull());
+    EXPECT_EQ(reader.size(), preview.size());
+    const double difference = largestBlockDifference(preview, reader);
+    std::printf("invoice: largest block difference %.3f\n", difference);
+    EXPECT_LT(difference, 0.2);
+    saveRenderings(doc, file, "invoice");
+}
+
+TEST_F(ReportPdf, EveryPageOfAReportWithEveryElementMatchesItsLayout) {
+    ListReport list;
+    auto* longCaption = new Label(list.r.bandNamed("BandTitle"), "lbLong",
+                                  "A caption far longer than the box it must stay inside");
+    longCaption->setAutoSize(false);
+    longCaption->setGeometry(600, 100, 120, 20);
+    const QString file = path("list.pdf");
+    PdfOut out(file);
+    ASSERT_TRUE(out.bridge.Render(list.r)) << qPrintable(out.bridge.errorString());
+    const PreparedDocument& doc = list.r.prepared();
+    ASSERT_GE(doc.pageCount(), 3);
+    ASSERT_TRUE(doc.pages[0].find("lbLong")->clip);
+
+    // Letter landscape from the report, although the engine was set up for A4 portrait; the
+    // caller's page setting is given back afterwards.
+    const std::vector<PdfPage> pages = readWords(file);
+    ASSERT_EQ(pages.size(), size_t(doc.pageCount()));
+    EXPECT_NEAR(pages[0].width, 792, 0.01);
+    EXPECT_NEAR(pages[0].height, 612, 0.01);
+    EXPECT_DOUBLE_EQ(out.engine.Page.Width, 8.2677);
+    EXPECT_DOUBLE_EQ(out.engine.Page.Height, 11.6929);
+
+    double worst = 0;
+    const QStringList problems = comparePositions(doc, pages, 0.1, &worst);
+    EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join('\n'));
+    std::printf("list of %d pages: largest deviation %.4f pt\n", doc.pageCount(), worst);
+    const double difference =
+        largestBlockDifference(renderPageImage(doc.pages.front(), 96), readerImage(file, 96));
+    std::printf("list: largest block difference %.3f\n", difference);
+    EXPECT_LT(difference, 0.2);
+    saveRenderings(doc, file, "list");
+
+    // Rich text stays text; the clipped caption is cut at its box.
+    const QString text = textOf(file);
+    EXPECT_TRUE(text.contains("thank you for your order.")) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Zakład Stolarski Łódź")));
+    const QByteArray bytes = readBytes(file);
+    EXPECT_EQ(bytes.count("/Subtype/Image"), 1) << "the logo is stored once for all pages";
+}
+
+TEST_F(ReportPdf, AFileThatCannotBeCreatedStopsBeforeTheReportIsLaidOut) {
+    ListReport list(5);
+    int beforePrint = 0;
+    list.r.onBeforePrint = [&](Report& r, bool&) {
+        ++beforePrint;
+        r.element<Label>("lbTitle")->setCaption("Changed while printing");
+    };
+    // A folder that is a file: no user, root included, can create anything below it.
+    QFile blocker(m_dir.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString target = m_dir.filePath("blocker/Invoice1023.pdf");
+
+    PdfOut out(target);
+    EXPECT_FALSE(out.bridge.Render(list.r));
+    EXPECT_TRUE(out.bridge.errorString().contains("cannot be created"))
+        << qPrintable(out.bridge.errorString());
+    EXPECT_TRUE(out.bridge.errorString().contains(QDir::toNativeSeparators(target)));
+    EXPECT_EQ(beforePrint, 0);
+    EXPECT_EQ(list.r.element<Label>("lbTitle")->caption(), "Customers - sales");
+    EXPECT_EQ(list.r.prepared().pageCount(), 0);
+    EXPECT_FALSE(out.engine.isDocumentOpen());
+
+    TQRPDFDocumentFilter filter(target);
+    EXPECT_FALSE(list.r.exportToFilter(filter));
+    EXPECT_TRUE(filter.errorString().contains("cannot be created"));
+    EXPECT_EQ(beforePrint, 0);
+
+    // Adding to a document that is not open, or rendering without an engine, is refused too.
+    out.bridge.DoBeginDoc = false;
+    EXPECT_FALSE(out.bridge.Render(list.r));
+    EXPECT_FALSE(out.bridge.errorString().isEmpty());
+    TgtQRExportInterface unconnected;
+    EXPECT_FALSE(unconnected.Render(list.r));
+    EXPECT_FALSE(unconnected.errorString().isEmpty());
+    EXPECT_EQ(beforePrint, 0);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"blocker"});
+}
+
+TEST_F(ReportPdf, TwoReportsGoIntoOneFileWhenTheFirstLeavesItOpen) {
+    ListReport first(50, "qrFirst");
+    ListReport second(8, "qrSecond");
+    second.r.setPaperSize(PaperSize::A4);
+    second.r.setOrientation(Orientation::Portrait);
+    const QString file = path("both.pdf");
+    TgtPDFEngine engine;
+    printing::setupInvoicePdfEngine(engine);
+    engine.Preferences.ShowSetupDialog = false;
+    engine.Preferences.OpenAfterCreate = false;
+    engine.setFileName(file);
+
+    TgtQRExportInterface opening(&engine);
+    opening.DoEndDoc = false;
+    ASSERT_TRUE(opening.Render(first.r)) << qPrintable(opening.errorString());
+    EXPECT_TRUE(engine.isDocumentOpen());
+    EXPECT_FALSE(QFileInfo::exists(file)) << "the file appears only when it is complete";
+
+    TgtQRExportInterface closing(&engine);
+    closing.DoBeginDoc = false;
+    ASSERT_TRUE(closing.Render(second.r)) << qPrintable(closing.errorString());
+    EXPECT_FALSE(engine.isDocumentOpen());
+    ASSERT_TRUE(QFileInfo::exists(file));
+
+    PreparedDocument both = first.r.prepared();
+    for (const PreparedPage& page : second.r.prepared().pages)
+        both.pages.push_back(page);
+    const std::vector<PdfPage> pages = readWords(file);
+    ASSERT_EQ(pages.size(), both.pages.size());
+    EXPECT_NEAR(pages.front().width, 792, 0.01); // Letter landscape, then A4 portrait
+    EXPECT_NEAR(pages.back().width, 595.2756, 0.01);
+    const QStringList problems = comparePositions(both, pages, 0.1);
+    EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join('\n'));
+}
+
+TEST_F(ReportPdf, ProgressIsReportedOnlyWhenSwitchedOn) {
+    ListReport list(60);
+    PdfOut out(path("progress.pdf"));
+    QList<std::pair<int, int>> seen;
+    out.bridge.setProgressHandler([&](int page, int count) { seen.append({page, count}); });
+    ASSERT_TRUE(out.bridge.Render(list.r));
+    EXPECT_TRUE(seen.isEmpty());
+    out.bridge.ShowProgress = true;
+    ASSERT_TRUE(out.bridge.Render(list.r));
+    const int pages = list.r.prepared().pageCount();
+    ASSERT_EQ(seen.size(), pages);
+    EXPECT_EQ(seen.front(), std::make_pair(1, pages));
+    EXPECT_EQ(seen.back(), std::make_pair(pages, pages));
+}
+
+TEST_F(ReportPdf, TheFileIsOpenedOnlyWhenAskedAndAMissingReaderIsSaid) {
+    TempDataDir dir;
+    QStringList started;
+    int answer = 2; // nothing starts
+    Service::setExecuteFileHook([&](const QString& program, const QString& parameters,
+                                    const QString& directory, int showMode) {
+        started << QString("%1 %2 %3 %4").arg(program, parameters, directory).arg(showMode);
+        EXPECT_TRUE(QFileInfo::exists(QDir(directory).filePath(parameters)))
+            << "the file is complete before it is opened";
+        return answer;
+    });
+    MessageRecorder messages;
+    ListReport list(3);
+    const QString file = path("Invoice1023.pdf");
+    const QString folder = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
+
+    PdfOut out(file);
+    ASSERT_TRUE(out.bridge.Render(list.r));
+    EXPECT_TRUE(started.isEmpty());
+
+    out.engine.Preferences.OpenAfterCreate = true;
+    answer = 42;
+    ASSERT_TRUE(out.bridge.Render(list.r));
+    EXPECT_EQ(started, QStringList{"Acrord32 Invoice1023.pdf " + folder + " 1"});
+    EXPECT_TRUE(messages.empty());
+
+    started.clear();
+    answer = 2;
+    ASSERT_TRUE(out.bridge.Render(list.r));
+    EXPECT_EQ(started, (QStringList{"Acrord32 Invoice1023.pdf " + folder + " 1",
+                                    "Acrobat Invoice1023.pdf " + folder + " 1"}));
+    ASSERT_EQ(messages.texts(), QStringList{"There is no Acrobat program on this computer.\r\n"
+                                            "The document can not be read."});
+    EXPECT_EQ(messages.messages().front().type, ui::MsgType::Error);
+    EXPECT_TRUE(QFileInfo::exists(file)) << "the file stays";
+    Service::setExecuteFileHook(nullptr);
+}
+
+TEST_F(ReportPdf, DocumentFilterWritesExactlyTheNamedFile) {
+    ListReport list(30);
+    for (const QString& name : {QStringLiteral("Customers phone list 24.12.2026.pdf"),
+                                QStringLiteral("Customers phone list 24.12.2026")}) {
+        const QString file = m_dir.filePath(name);
+        auto filter = std::make_unique<TQRPDFDocumentFilter>(file);
+        ASSERT_TRUE(list.r.exportToFilter(*filter)) << qPrintable(filter->errorString());
+        filter.reset();
+        ASSERT_TRUE(QFileInfo::exists(file)) << qPrintable(name);
+        EXPECT_EQ(checkWithQpdf(file), QString());
+        const QStringList problems = comparePositions(list.r.prepared(), readWords(file), 0.1);
+        EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join('\n'));
     }
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 2);
 }
