@@ -52,11 +52,10 @@ void PdfPagePainter::drawImage(const QRectF& rect, const QImage& image) {
 
 void PdfPagePainter::drawText(const TextRun& run) {
     TgtCustomPDFEngine::TextItem item;
-    item.text = run.text;
-    // The family the layout measured with, so that the widths in the file are those the line
-    // breaks and alignments were computed from.
+    // The family and size the layout measured with, so that the widths in the file are those
+    // the line breaks and alignments were computed from.
     item.fontName = resolveFamily(run.font.family);
-    item.fontSize = run.font.size > 0 ? run.font.size : 10;
+    item.fontSize = measuredFontSize(run.font);
     item.bold = run.font.bold;
     item.italic = run.font.italic;
     item.underline = run.font.underline;
@@ -65,9 +64,29 @@ void PdfPagePainter::drawText(const TextRun& run) {
     item.alignment = Qt::AlignLeft;
     // The engine puts the baseline one font size below the top of the item.
     const double size = item.fontSize * (m_yScale * kUnitsPerInch) / 72.0;
-    item.rect = QRectF(run.origin.x() * m_xScale, run.origin.y() * m_yScale - size,
-                       run.width * m_xScale, size);
-    m_engine.drawText(item);
+    const double top = run.origin.y() * m_yScale - size;
+
+    // Each word (with the blanks after it, so that underlines stay unbroken) is placed where
+    // the layout put it: the font's widths in the file are rounded to thousandths of the size,
+    // and over a long line that would move the last words by a tenth of a point.
+    const std::vector<double> carets = caretPositions(run.text, run.font);
+    const qsizetype length = run.text.size();
+    qsizetype start = 0;
+    while (start < length) {
+        qsizetype end = start;
+        while (end < length && run.text.at(end).isSpace())
+            ++end;
+        while (end < length && !run.text.at(end).isSpace())
+            ++end;
+        while (end < length && run.text.at(end).isSpace())
+            ++end;
+        item.text = run.text.mid(start, end - start);
+        const double left = run.origin.x() + carets[size_t(start)];
+        item.rect = QRectF(left * m_xScale, top,
+                           (carets[size_t(end)] - carets[size_t(start)]) * m_xScale, size);
+        m_engine.drawText(item);
+        start = end;
+    }
 }
 
 void PdfPagePainter::setClip(const QRectF& rect) {

@@ -73,7 +73,7 @@ struct ExpectedWord {
     QString element;
     double x = 0;        // points, start of the word on its baseline
     double baseline = 0; // points from the top of the page
-    double size = 0;     // font size in points
+    double size = 0;     // font size in points, as measured
     FontSpec font;
 };
 
@@ -111,7 +111,8 @@ std::vector<ExpectedWord> expectedWords(const PreparedPage& page) {
                             textWidth(run.text.left(i) + mark, run.font) - markWidth;
                         words.push_back({run.text.mid(i, end - i), e.name,
                                          (run.origin.x() + before) * kPointsPerUnit,
-                                         run.origin.y() * kPointsPerUnit, run.font.size, run.font});
+                                         run.origin.y() * kPointsPerUnit,
+                                         measuredFontSize(run.font), run.font});
                     }
                 }
                 i = end;
@@ -236,8 +237,9 @@ int renderDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-// With MEROVIA_RENDER_DIR set, the first page as the preview draws it (<name>_preview.png) and
-// as a PDF reader draws it (<name>_pdf.png), both at 96 dots per inch, to be looked at.
+// With MEROVIA_RENDER_DIR set, the file (<name>.pdf) and its first page as the preview draws it
+// (<name>_preview.png) and as a PDF reader draws it (<name>_pdf.png), both at 96 dots per inch
+// or MEROVIA_RENDER_DPI, to be looked at.
 void saveRenderings(const PreparedDocument& doc, const QString& pdfPath, const QString& name) {
     const QByteArray dirOut = qgetenv("MEROVIA_RENDER_DIR");
     if (dirOut.isEmpty() || doc.pages.empty())
@@ -276,7 +278,7 @@ struct ListReport {
         r.setPaperSize(PaperSize::Letter);
         r.setOrientation(Orientation::Landscape);
 
-        Band* title = r.addBand(BandKind::Title, "BandTitle", 150);
+        Band* title = r.addBand(BandKind::Title, "BandTitle", 170);
         auto* heading = new Label(title, "lbTitle", "Customers - sales");
         heading->setFont({"Arial", 16, true, false, false, false});
         auto* logo = new Picture(title, "Logga");
@@ -290,11 +292,17 @@ struct ListReport {
         note->setContent("<p>Payment within <b>30 days</b> to <i>Harbour Bank</i>, "
                          "<span style=\"font-size:12pt\">thank you</span> for your order.</p>"
                          "<p><u>Underlined</u> text and a second paragraph.</p>");
+        // A size the font engine cannot take in whole pixels at the measuring resolution.
+        auto* odd = new Label(title, "lbOddSize",
+                              "Sizes between the eighths of a point are drawn as they were "
+                              "measured, from the first word to the very last one");
+        odd->setFont({"Arial", 8.3, false, false, false, false});
+        odd->setTop(135);
         auto* clipped = new Label(title, "lbClipped", "Cut off");
         clipped->setAutoSize(false);
         clipped->setGeometry(0, 110, 300, 20);
         auto* frame = new Shape(title, "shRule");
-        frame->setGeometry(0, 140, 900, 0);
+        frame->setGeometry(0, 160, 900, 0);
         frame->setPenWidth(1);
 
         Band* columns = r.addBand(BandKind::ColumnHeader, "BandColumns", 24);
