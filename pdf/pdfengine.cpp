@@ -301,6 +301,7 @@ struct TgtCustomPDFEngine::Document {
 
     // Page being written.
     bool pageOpen = false;
+    bool clipOpen = false; // a clipping "q" waits for its "Q"
     int pageNumber = 0;
     int pageObject = 0;
     int contentObject = 0;
@@ -565,6 +566,7 @@ void TgtCustomPDFEngine::beginPage() {
     if (d.pageOpen)
         endPage();
     d.pageOpen = true;
+    d.clipOpen = false;
     ++d.pageNumber;
     d.imagesOnPage = 0;
     d.annotations.clear();
@@ -629,8 +631,11 @@ void TgtCustomPDFEngine::endPage() {
     w.writeObject(d.pageObject, body);
 
     {
-        Emitter e(d.content, 8);
+        Emitter e(d.content, 16);
+        if (d.clipOpen)
+            e << "\r\nQ";
         e << "\r\nQ\r\n";
+        d.clipOpen = false;
     }
     const std::string_view data = w.prepareStream(d.contentObject, d.content.view(), true);
     body = "/Length ";
@@ -952,6 +957,30 @@ void TgtCustomPDFEngine::drawPoints(const QPolygonF& points, const QPen& pen, co
         path += i == 0 ? " m " : " l ";
     }
     paintPath(path, pen, brush, closed);
+}
+
+// ---- Clipping ----
+
+void TgtCustomPDFEngine::setClip(const QRectF& rect) {
+    if (!isPageOpen())
+        return;
+    Document& d = *m_doc;
+    const QRectF r = rect.normalized();
+    Emitter e(d.content, 128);
+    if (d.clipOpen)
+        e << "\r\nQ";
+    e << "\r\nq ";
+    d.point(e, r.left(), r.bottom());
+    e.number(r.width() * d.xScale).blank().number(r.height() * d.yScale) << " re W n";
+    d.clipOpen = true;
+}
+
+void TgtCustomPDFEngine::clearClip() {
+    if (!isPageOpen() || !m_doc->clipOpen)
+        return;
+    Emitter e(m_doc->content, 8);
+    e << "\r\nQ";
+    m_doc->clipOpen = false;
 }
 
 // ---- Images ----

@@ -201,6 +201,10 @@ public:
     void drawArc(const QRectF& rect, double startAngle, double spanAngle, const QPen& pen);
     void drawPolygon(const QPolygonF& points, const QPen& pen, const QBrush& brush);
     void drawPolyline(const QPolygonF& points, const QPen& pen);
+    // Limits everything drawn after it to `rect` (input units) until clearClip() or the end of
+    // the page; a second setClip replaces the first.
+    void setClip(const QRectF& rect);
+    void clearClip();
     // Stretched into `rect`. A picture drawn again is written to the file only once.
     void drawImage(const QRectF& rect, const QImage& image);
     // At its natural size: pixels over ImageSettings.SourceDPI inches.

@@ -4,6 +4,7 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <QTextLayout>
 
 namespace report {
 
@@ -89,11 +90,27 @@ void QtPagePainter::drawImage(const QRectF& rect, const QImage& image) {
 }
 
 void QtPagePainter::drawText(const TextRun& run) {
-    // The font is sized for the device's resolution; the painter's scale then makes it as
-    // tall as it was measured.
-    m_painter.setFont(deviceFont(run.font, m_dpi));
+    // Drawn with the font at the pixel size the layout measured it at and the painter scaled
+    // down to match, advancing by design widths: a font sized in layout units would be
+    // rounded to whole pixels (16 points would become 26 units instead of 25.6) and long lines
+    // would drift by points from where the layout, and the PDF, put them.
+    const double scale = 1.0 / kTextMeasureScale;
+    QTextLayout layout(run.text, deviceFont(run.font, m_dpi * scale), m_painter.device());
+    QTextOption option;
+    option.setUseDesignMetrics(true);
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid())
+        return;
+    m_painter.save();
+    m_painter.translate(run.origin);
+    m_painter.scale(scale, scale);
     m_painter.setPen(run.color);
-    m_painter.drawText(run.origin, run.text);
+    layout.draw(&m_painter, QPointF(0, -line.ascent()));
+    m_painter.restore();
 }
 
 void QtPagePainter::setClip(const QRectF& rect) {

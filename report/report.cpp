@@ -1,6 +1,7 @@
 #include "report/report.h"
 
 #include "report/datasource.h"
+#include "report/exportfilter.h"
 #include "report/logging.h"
 #include "report/units.h"
 
@@ -372,6 +373,20 @@ PreparedDocument Report::prepare() {
     } reset{this};
     m_prepared = layouter.run();
     return m_prepared;
+}
+
+bool Report::exportToFilter(ExportFilter& filter) {
+    if (m_layouter) {
+        qCWarning(lcReport) << "exportToFilter() called from inside a preparation of"
+                            << objectName();
+        return false;
+    }
+    if (!filter.start())
+        return false;
+    const PreparedDocument document = prepare();
+    for (const PreparedPage& page : document.pages)
+        filter.exportPage(document, page);
+    return filter.finish(document);
 }
 
 int Report::pageNumber() const {

@@ -14,6 +14,7 @@
 namespace report {
 
 class DataSource;
+class ExportFilter;
 class Layouter;
 
 // A banded report: page set-up, bands with their elements, a data source, options and events.
@@ -100,6 +101,10 @@ public:
     PreparedDocument prepare();
     // The pages of the last preparation.
     const PreparedDocument& prepared() const { return m_prepared; }
+    // Lays the report out once and hands every page to the filter. When the filter cannot
+    // start, nothing is laid out and false is returned; the filter's errorString says why.
+    // The after-print event does not run: an export is not a print.
+    bool exportToFilter(ExportFilter& filter);
 
     // While preparing: the page being filled (from 1), the vertical print position in
     // millimetres from the top of the paper, and a request to go on in a new column, which

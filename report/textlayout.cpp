@@ -17,9 +17,7 @@ namespace report {
 
 namespace {
 
-// Text is measured on a device of 576 dots per inch: five dots to the layout unit, so that
-// rounding inside the font engine stays far below what a page can show.
-constexpr double kMeasureScale = 5.0;
+constexpr double kMeasureScale = kTextMeasureScale;
 constexpr double kMeasureDpi = kUnitsPerInch * kMeasureScale;
 
 const QPaintDevice* measureDevice() {
@@ -126,6 +124,12 @@ FontSpec fontSpecFrom(const QFont& font) {
     return fontSpec;
 }
 
+double measuredFontSize(const FontSpec& font) {
+    const double points = font.size > 0 ? font.size : 10;
+    const double pixels = std::max(1.0, std::round(points * kMeasureDpi / 72.0));
+    return pixels * 72.0 / kMeasureDpi;
+}
+
 double textWidth(const QString& text, const FontSpec& font) {
     const QString line = text.section(QLatin1Char('\n'), 0, 0);
     QTextLayout layout(line, measureFont(font), measureDevice());
@@ -139,6 +143,21 @@ double textWidth(const QString& text, const FontSpec& font) {
     }
     layout.endLayout();
     return width / kMeasureScale;
+}
+
+std::vector<double> caretPositions(const QString& text, const FontSpec& font) {
+    std::vector<double> carets(size_t(text.size()) + 1, 0.0);
+    QTextLayout layout(text, measureFont(font), measureDevice());
+    layout.setTextOption(textOption(false));
+    layout.beginLayout();
+    QTextLine l = layout.createLine();
+    if (l.isValid()) {
+        l.setLineWidth(1e9);
+        for (qsizetype i = 0; i <= text.size(); ++i)
+            carets[size_t(i)] = l.cursorToX(int(i)) / kMeasureScale;
+    }
+    layout.endLayout();
+    return carets;
 }
 
 double lineHeight(const FontSpec& font) {

@@ -13,6 +13,11 @@
 // at the same places.
 namespace report {
 
+// Text is measured on a device of this many dots per layout unit (576 dots per inch), so that
+// rounding inside the font engine stays far below what a page can show; painters draw text at
+// the same pixel size to advance exactly as it was measured.
+inline constexpr double kTextMeasureScale = 5.0;
+
 struct FontSpec {
     QString family = QStringLiteral("Arial");
     double size = 10; // points
@@ -50,8 +55,15 @@ struct TextBlock {
     double height = 0; // all lines
 };
 
+// The size in points the font is measured (and so must be drawn) at: the font engine takes
+// whole pixels of the measuring device, which makes sizes steps of an eighth of a point.
+double measuredFontSize(const FontSpec& font);
+
 // Width of a single line of text (no wrapping; line breaks end the measured text).
 double textWidth(const QString& text, const FontSpec& font);
+// Where each character of a single line of text starts, from the line's start: one entry per
+// character and a last one for the end of the line.
+std::vector<double> caretPositions(const QString& text, const FontSpec& font);
 // Height of one line of text in the font (ascent + descent).
 double lineHeight(const FontSpec& font);
 double ascent(const FontSpec& font);

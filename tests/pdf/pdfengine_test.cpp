@@ -841,6 +841,43 @@ TEST_F(PdfEngine, ShapesCloseTheirPathsByPenAndBrush) {
     EXPECT_TRUE(content.contains("180.0000 721.8888 m\r\n")); // ellipse starts at three o'clock
 }
 
+TEST_F(PdfEngine, ClippingLastsUntilClearedOrTheEndOfThePage) {
+    TgtCustomPDFEngine pdf;
+    prepare(pdf, QStringLiteral("clip.pdf"));
+    pdf.Compression.Enabled = false;
+    pdf.InputXRes = 72;
+    pdf.InputYRes = 72;
+    ASSERT_TRUE(pdf.beginDoc());
+    pdf.clearClip(); // no page: nothing happens
+    pdf.beginPage();
+    pdf.clearClip(); // no clip: nothing is written
+    pdf.setClip(QRectF(10, 10, 100, 50));
+    pdf.drawText(text(QStringLiteral("Clipped"), 10, 10));
+    pdf.setClip(QRectF(20, 100, 30, 40)); // replaces the first
+    pdf.drawText(text(QStringLiteral("Again"), 20, 100));
+    pdf.clearClip();
+    pdf.drawText(text(QStringLiteral("Free"), 20, 200));
+    pdf.setClip(QRectF(0, 300, 50, 50)); // left open: the page closes it
+    pdf.endPage();
+    pdf.beginPage();
+    pdf.drawText(text(QStringLiteral("Second"), 20, 20));
+    pdf.endPage();
+    ASSERT_TRUE(pdf.endDoc());
+    const QByteArray bytes = readBytes(m_dir.filePath(QStringLiteral("clip.pdf")));
+    const QByteArray content = firstPageContent(bytes);
+    EXPECT_TRUE(content.contains("\r\nq 10.0000 781.8888 100.0000 50.0000 re W n"))
+        << content.constData();
+    EXPECT_TRUE(content.contains("\r\nQ\r\nq 20.0000 701.8888 30.0000 40.0000 re W n"));
+    EXPECT_TRUE(content.endsWith("re W n\r\nQ\r\nQ\r\n")) << content.constData();
+    // Every "q" has its "Q", so the next page starts with a clean graphics state.
+    auto count = [&](const QRegularExpression& re) {
+        return int(QString::fromLatin1(content).count(re));
+    };
+    EXPECT_EQ(count(QRegularExpression(QStringLiteral("(^|\\s)q(\\s|$)"))),
+              count(QRegularExpression(QStringLiteral("(^|\\s)Q(\\s|$)"))));
+    EXPECT_TRUE(textOf(m_dir.filePath(QStringLiteral("clip.pdf"))).contains("Second"));
+}
+
 TEST_F(PdfEngine, BackgroundColourAndPictureFillEveryPage) {
     TgtCustomPDFEngine pdf;
     prepare(pdf, QStringLiteral("background.pdf"));

@@ -290,6 +290,42 @@ TEST(ReportEngine, RenderedPageShowsTextAndBackgroundsWhereTheyArePlaced) {
         image.save(QString::fromLocal8Bit(dir) + "/engine_page.png");
 }
 
+TEST(ReportEngine, RenderedGlyphsAdvanceAsTheLayoutMeasured) {
+    // The last word drawn at the end of a long line and drawn alone at the place the layout
+    // gives it must cover the same pixels; font sizes that are no whole number of units at the
+    // device (16 points is 25.6 units) must not make the line longer.
+    const FontSpec font{QStringLiteral("Arial"), 16, true, false, false, false};
+    const QString line = QStringLiteral("Customers - sales and more words at sixteen points");
+    const QString last = QStringLiteral("points");
+    PreparedPage page;
+    page.size = QSizeF(1200, 300);
+    PlacedElement e;
+    e.name = QStringLiteral("lbLine");
+    const qsizetype at = line.lastIndexOf(last);
+    const double start =
+        textWidth(line.left(at) + u'|', font) - textWidth(QStringLiteral("|"), font);
+    e.runs.push_back({QPointF(50, 100), line, font, Qt::black, textWidth(line, font)});
+    e.runs.push_back({QPointF(50 + start, 200), last, font, Qt::black, textWidth(last, font)});
+    page.elements.push_back(e);
+    const double dpi = 288, s = dpi / kUnitsPerInch;
+    const QImage image = renderPageImage(page, dpi);
+    auto inkColumns = [&](double baseline) {
+        std::pair<int, int> span{image.width(), -1};
+        for (int y = int((baseline - 25) * s); y < int((baseline + 5) * s); ++y)
+            for (int x = int((50 + start - 3) * s); x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    span.first = std::min(span.first, x);
+                    span.second = std::max(span.second, x);
+                }
+        return span;
+    };
+    const auto inLine = inkColumns(100);
+    const auto alone = inkColumns(200);
+    ASSERT_GE(alone.second, alone.first);
+    EXPECT_NEAR(inLine.first, alone.first, 1.5);
+    EXPECT_NEAR(inLine.second, alone.second, 1.5);
+}
+
 TEST(ReportEngine, DumpListsEveryPlacedElement) {
     BandedReport b(1);
     b.r.element<DBText>("dbName")->setEnabled(false);
