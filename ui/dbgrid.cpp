@@ -130,9 +130,10 @@ QString DBGrid::columnField(int column) const {
 void DBGrid::setReadOnly(bool readOnly) {
     m_readOnly = readOnly;
     gridModel(m_model)->readOnly = readOnly;
-    setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
-                             : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                                   QAbstractItemView::AnyKeyPressed);
+    setEditTriggers(readOnly
+                        ? QAbstractItemView::NoEditTriggers
+                        : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                              QAbstractItemView::AnyKeyPressed);
 }
 
 void DBGrid::setMultiSelect(bool on) {
@@ -175,9 +176,9 @@ void DBGrid::followDataSet(int row) {
         const QModelIndex index = m_model->index(row, column);
         // A Ctrl/Shift selection stays while the cursor moves inside it.
         const bool keep = m_multiSelect && selectionModel()->isRowSelected(row, QModelIndex());
-        selectionModel()->setCurrentIndex(
-            index, keep ? QItemSelectionModel::NoUpdate
-                        : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selectionModel()->setCurrentIndex(index, keep ? QItemSelectionModel::NoUpdate
+                                                      : QItemSelectionModel::ClearAndSelect |
+                                                            QItemSelectionModel::Rows);
         scrollTo(index);
     }
     m_syncing = false;

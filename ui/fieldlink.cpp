@@ -33,8 +33,8 @@ bool FieldLink::canEdit() const {
 }
 
 bool FieldLink::editing() const {
-    return m_set && (m_set->State() == db::DataSetState::Edit ||
-                     m_set->State() == db::DataSetState::Insert);
+    return m_set &&
+           (m_set->State() == db::DataSetState::Edit || m_set->State() == db::DataSetState::Insert);
 }
 
 bool FieldLink::write(const std::function<void(db::Field&)>& change) {

@@ -60,7 +60,8 @@ TEST_F(DbSource, WalksTheTableAndShowsEachFieldAsItsKindIsShown) {
     for (const auto& d : data) {
         rows.Append();
         if (*d.description)
-            rows.FieldByName(QStringLiteral("Description")).setAsString(QLatin1String(d.description));
+            rows.FieldByName(QStringLiteral("Description"))
+                .setAsString(QLatin1String(d.description));
         rows.FieldByName(QStringLiteral("Qty")).setAsFloat(d.qty);
         rows.FieldByName(QStringLiteral("Price")).setAsCurrency(d.price);
         rows.Post();

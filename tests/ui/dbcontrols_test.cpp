@@ -34,7 +34,8 @@ protected:
         for (const auto& [description, qty] :
              {std::pair{"Apples", 1.5}, std::pair{"Pears", 7.0}, std::pair{"Plums", 3.0}}) {
             rows->Append();
-            rows->FieldByName(QStringLiteral("Description")).setAsString(QLatin1String(description));
+            rows->FieldByName(QStringLiteral("Description"))
+                .setAsString(QLatin1String(description));
             rows->FieldByName(QStringLiteral("Qty")).setAsFloat(qty);
             rows->Post();
         }
