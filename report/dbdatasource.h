@@ -1,12 +1,9 @@
 #pragma once
 
+#include "db/dataset.h"
 #include "report/datasource.h"
 
 #include <QPointer>
-
-namespace db {
-class DataSet;
-}
 
 namespace report {
 

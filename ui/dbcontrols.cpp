@@ -32,7 +32,7 @@ DBEdit::DBEdit(db::DataSet* dataSet, const QString& fieldName, QWidget* parent)
     : QLineEdit(parent)
     , m_link(new FieldLink(this, dataSet, fieldName, [this] { showField(); })) {
     connect(this, &QLineEdit::textEdited, this, &DBEdit::onTextEdited);
-    connect(this, &QLineEdit::editingFinished, this, &DBEdit::checkPending);
+    connect(this, &QLineEdit::editingFinished, this, &DBEdit::commit);
     showField();
 }
 
@@ -63,20 +63,21 @@ void DBEdit::onTextEdited(const QString& text) {
     m_link->write([&text](db::Field& field) { field.setAsString(text); });
 }
 
-void DBEdit::checkPending() {
+bool DBEdit::commit() {
     if (!m_pending || m_checking)
-        return;
+        return !m_pending;
     m_checking = true;
     const QString typed = text();
     // The field's own message says why the text is refused; the box then shows the field.
-    m_link->write([&typed](db::Field& field) { field.setAsString(typed); });
+    const bool ok = m_link->write([&typed](db::Field& field) { field.setAsString(typed); });
     m_checking = false;
     showField();
+    return ok;
 }
 
 void DBEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    checkPending();
+    commit();
 }
 
 void DBEdit::keyPressEvent(QKeyEvent* event) {

@@ -28,6 +28,11 @@ public:
     DBEdit(db::DataSet* dataSet, const QString& fieldName, QWidget* parent = nullptr);
     FieldLink* link() const { return m_link; }
 
+    // Writes what the box holds when the field has not taken it yet (a window calls this
+    // before it posts). False, after the field's message, when the field refuses it; the box
+    // then shows the field again.
+    bool commit();
+
 protected:
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -35,7 +40,6 @@ protected:
 private:
     void showField();
     void onTextEdited(const QString& text);
-    void checkPending();
 
     FieldLink* m_link;
     bool m_pending = false;  // the box holds text the field has not taken
