@@ -42,6 +42,7 @@ void DBEdit::showField() {
     setReadOnly(!m_link->canEdit());
     if (f && f->DataType() == db::FieldType::String && f->Size() > 0)
         setMaxLength(f->Size());
+    m_shown = f ? f->Value() : QVariant();
     const QString text = f ? f->AsString() : QString();
     if (text != this->text())
         setText(text);
@@ -70,6 +71,9 @@ bool DBEdit::commit() {
     const QString typed = text();
     // The field's own message says why the text is refused; the box then shows the field.
     const bool ok = m_link->write([&typed](db::Field& field) { field.setAsString(typed); });
+    // Half of a refused entry (the box emptied before the letters were typed) is not kept.
+    if (!ok)
+        m_link->restore(m_shown);
     m_checking = false;
     showField();
     return ok;

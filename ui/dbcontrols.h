@@ -29,8 +29,8 @@ public:
     FieldLink* link() const { return m_link; }
 
     // Writes what the box holds when the field has not taken it yet (a window calls this
-    // before it posts). False, after the field's message, when the field refuses it; the box
-    // then shows the field again.
+    // before it posts). False, after the field's message, when the field refuses it; the
+    // field then gets back the value it had before the box was typed in, and the box shows it.
     bool commit();
 
 protected:
@@ -42,6 +42,7 @@ private:
     void onTextEdited(const QString& text);
 
     FieldLink* m_link;
+    QVariant m_shown;        // the field's value when the box last showed it
     bool m_pending = false;  // the box holds text the field has not taken
     bool m_checking = false; // an error message is up for the pending text
 };

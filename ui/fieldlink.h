@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 
@@ -39,6 +40,8 @@ public:
     // applies the change to the field. False, after showing the engine's message, when the
     // dataset cannot be edited or the value is refused.
     bool write(const std::function<void(db::Field&)>& change);
+    // Puts a stored value (as Field::Value() gave it) back into the field.
+    void restore(const QVariant& stored);
     // Throws away the unposted changes of the current record.
     void cancel();
 

@@ -108,10 +108,16 @@ TEST_F(DbControls, InvalidNumberIsRefusedWithTheFieldsMessage) {
     EXPECT_EQ(messages.messages()[0].type, ui::MsgType::Error);
     EXPECT_TRUE(messages.texts().first().contains(QStringLiteral("\"Qty\"")))
         << messages.texts().first().toStdString();
-    // The field kept its last good value ("1", typed before the "x") and the box shows it.
-    EXPECT_EQ(box.text(), rows->FieldByName(kQty).AsString());
+    // Not even the "1" typed before the "x" stays: the field and the box are back at 1.5.
+    EXPECT_EQ(box.text(), QStringLiteral("1.5"));
+    EXPECT_EQ(rows->FieldByName(kQty).AsFloat(), 1.5);
+    // A good value typed afterwards is taken.
+    box.selectAll();
+    QTest::keyClicks(&box, QStringLiteral("-2.25"));
+    QTest::keyClick(&box, Qt::Key_Return);
     rows->Post();
-    EXPECT_EQ(stored(QStringLiteral("TRow"), kQty).first(), QStringLiteral("1"));
+    EXPECT_EQ(stored(QStringLiteral("TRow"), kQty).first(), QStringLiteral("-2.25"));
+    EXPECT_EQ(messages.messages().size(), 1u);
 }
 
 TEST_F(DbControls, GridFollowsTheCursorAndMovesIt) {
