@@ -37,7 +37,7 @@ TfmqrTaxPrint::TfmqrTaxPrint(QWidget* owner)
     qrTaxPrint->setPrintIfEmpty(true);
 
     const double mm = kUnitsPerMm;
-    Band* title = qrTaxPrint->addBand(BandKind::Title, QStringLiteral("BandTitle"), 36 * mm);
+    Band* title = qrTaxPrint->addBand(BandKind::Title, QStringLiteral("BandTitle"), 30 * mm);
     const double width = title->width();
 
     auto* logo = new Picture(title, QStringLiteral("Logga"));

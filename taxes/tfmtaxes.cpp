@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 TfmTaxes::TfmTaxes(QWidget* owner)
     : taxes::RegisterForm(owner, QStringLiteral("TfmTaxes"), QStringLiteral("Taxes"), kHelpContext,
@@ -73,8 +74,13 @@ TfmTaxes::TfmTaxes(QWidget* owner)
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setVerticalSpacing(6);
     layout->addWidget(gdTaxes, 0, 0, 1, 3);
-    layout->addWidget(lbInstruction1, 1, 0, 1, 3);
-    layout->addWidget(lbInstruction2, 2, 0, 1, 3);
+    // The two instruction lines read as one sentence.
+    auto* instructions = new QVBoxLayout;
+    instructions->setSpacing(0);
+    instructions->setContentsMargins(0, 4, 0, 4);
+    instructions->addWidget(lbInstruction1);
+    instructions->addWidget(lbInstruction2);
+    layout->addLayout(instructions, 1, 0, 2, 3);
     layout->addWidget(lbDescription, 3, 0);
     layout->addWidget(dbedDescription, 3, 1, 1, 2);
     layout->addWidget(lbPercent, 4, 0);
@@ -86,7 +92,6 @@ TfmTaxes::TfmTaxes(QWidget* owner)
     layout->addLayout(buttons, 5, 0, 1, 3);
     layout->setRowStretch(0, 1);
     layout->setColumnStretch(2, 1);
-    layout->setRowMinimumHeight(1, 0);
     resize(440, 420);
 }
 

@@ -62,9 +62,10 @@ TfmVATReg::TfmVATReg(QWidget* owner)
     buttons->addStretch(1);
     layout->addLayout(buttons, 2, 0, 1, 3);
     layout->addWidget(lbNote, 3, 0, 1, 3);
+    layout->setRowMinimumHeight(3, 44);
     layout->setRowStretch(0, 1);
     layout->setColumnStretch(2, 1);
-    resize(300, 380);
+    resize(300, 360);
 }
 
 void TfmVATReg::btnRaderaClick() {

@@ -6,10 +6,12 @@
 #include "service/service.h"
 #include "taxes/tfmqrtaxprint.h"
 #include "taxes/tfmtaxes.h"
+#include "taxes/tfmvatreg.h"
 
 #include <QAction>
 #include <QImage>
 #include <QLineEdit>
+#include <QTest>
 
 using namespace report;
 
@@ -169,4 +171,39 @@ TEST_F(TaxesTest, PrintingLeavesTheRegisterOnTheTaxItShowed) {
     EXPECT_EQ(modal.shown(), QStringList({QStringLiteral("ReportPreview")}));
     EXPECT_EQ(description->text(), QStringLiteral("B"));
     w.close();
+}
+
+// MEROVIA_RENDER_DIR=<dir> writes pictures of both registers and of the tax list preview,
+// for a look at them on a real display (xvfb-run with QT_QPA_PLATFORM=xcb).
+TEST_F(TaxesTest, RendersTheWindowsWhenAsked) {
+    const QString out = QString::fromLocal8Bit(qgetenv("MEROVIA_RENDER_DIR"));
+    if (out.isEmpty())
+        GTEST_SKIP() << "MEROVIA_RENDER_DIR not set";
+    QString error;
+    ASSERT_TRUE(db::fillDemo(dir.path(), &error)) << error.toStdString();
+    Service::CompanyName = QStringLiteral("Acme Trading Ltd");
+    QImage logo(300, 150, QImage::Format_RGB32);
+    logo.fill(QColor(30, 90, 160));
+    logo.save(dir.file(QStringLiteral("Logo.bmp")), "BMP");
+    auto grab = [&](QWidget* w, const char* name) {
+        w->show();
+        w->raise();
+        w->activateWindow();
+        QTest::qWait(200);
+        EXPECT_TRUE(w->grab().save(out + QLatin1Char('/') + QLatin1String(name)));
+    };
+    {
+        TfmTaxes w(nullptr);
+        grab(&w, "taxes.png");
+        ModalScript modal;
+        modal.on(QStringLiteral("ReportPreview"), [&](QWidget* p) {
+            p->resize(900, 1000);
+            grab(p, "taxlist.png");
+        });
+        w.findChild<QAction*>(QStringLiteral("mnPrint"))->trigger();
+        w.close();
+    }
+    TfmVATReg v(nullptr);
+    grab(&v, "vat.png");
+    v.close();
 }
