@@ -76,8 +76,11 @@ void RegisterForm::deleteRecord(const QString& question) {
 }
 
 void RegisterForm::FormActivate() {
-    if (m_grid)
+    // Coming back from a message keeps the user in the box they were correcting.
+    const bool inBox = m_boxes.contains(qobject_cast<ui::DBEdit*>(focusWidget()));
+    if (m_grid && (!m_activated || !inBox))
         m_grid->setFocus();
+    m_activated = true;
 }
 
 void RegisterForm::closeEvent(QCloseEvent* event) {

@@ -53,6 +53,9 @@ protected:
     db::Table* m_table = nullptr;
     ui::DBGrid* m_grid = nullptr;
     QList<ui::DBEdit*> m_boxes;
+
+private:
+    bool m_activated = false;
 };
 
 } // namespace taxes

@@ -101,6 +101,12 @@ TEST_F(TaxesTest, TaxRegisterShowsItsControls) {
     QTest::keyClick(box(&w, "dbedDescription"), Qt::Key_Return);
     EXPECT_TRUE(box(&w, "dbedPercent")->hasFocus());
     EXPECT_EQ(box(&w, "dbedDescription")->text(), QStringLiteral("Eco fee"));
+    // Back from another window (a message), the user stays in the box.
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QApplication::setActiveWindow(&w);
+    EXPECT_TRUE(box(&w, "dbedPercent")->hasFocus());
     w.close();
 }
 
