@@ -14,6 +14,8 @@
 #include "settings/company.h"
 #include "settings/documentdata.h"
 #include "settings/logocopy.h"
+#include "taxes/tfmtaxes.h"
+#include "taxes/tfmvatreg.h"
 #include "ui/dialogs.h"
 
 #include <QAction>
@@ -435,8 +437,12 @@ void TfmStart::mnExitClick() {
 // The windows behind these commands are wired in as they are built.
 void TfmStart::mnWriteInvoiceClick() {}
 void TfmStart::mnFinanceClick() {}
-void TfmStart::mnTaxClick() {}
-void TfmStart::mnVATClick() {}
+void TfmStart::mnTaxClick() {
+    ui::execModal<TfmTaxes>(this);
+}
+void TfmStart::mnVATClick() {
+    ui::execModal<TfmVATReg>(this);
+}
 void TfmStart::mnCompanyClick() {
     ui::execModal<TfmCompany>(this);
 }

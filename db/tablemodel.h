@@ -39,6 +39,8 @@ public:
     int currentRow() const;
     // Makes the record shown in row the dataset's current record.
     void setCurrentRow(int row);
+    // The record shown in a row (nullptr past the end); valid until the model reads again.
+    const Record* recordAt(int row) const { return record(row); }
     // Pages read from the dataset since the last reset (for tests and benchmarks).
     int pagesRead() const { return m_pagesRead; }
 

@@ -60,6 +60,30 @@ void Form::showContextHelp() {
     showHelp(context ? context : m_helpContext);
 }
 
+void Form::hideWhile(const std::function<void()>& action) {
+    struct Restore {
+        Form* form;
+        bool wasVisible;
+        ~Restore() {
+            form->m_hiddenForAWhile = false;
+            if (wasVisible)
+                form->show();
+        }
+    } restore{this, isVisible()};
+    m_hiddenForAWhile = true;
+    hide();
+    action();
+}
+
+void Form::setVisible(bool visible) {
+    // QDialog ends its modal loop when hidden; a window stepping aside for a while must not.
+    if (!visible && m_hiddenForAWhile) {
+        QWidget::setVisible(false);
+        return;
+    }
+    QDialog::setVisible(visible);
+}
+
 void Form::closeEvent(QCloseEvent* event) {
     // FormClose may ask questions or post records; it runs once per closing. The event is
     // always accepted: closing keeps what was entered, there is no cancel. QDialog's own

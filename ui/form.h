@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+
 class QMenu;
 class QMenuBar;
 class QAction;
@@ -37,6 +39,11 @@ public:
     // Opens the help context of the focused control, or the window's own.
     void showContextHelp();
 
+    // Hides the window while action runs (another window, such as a print preview, takes its
+    // place) and shows it again afterwards, without ending its modal showing.
+    void hideWhile(const std::function<void()>& action);
+    void setVisible(bool visible) override;
+
 protected:
     virtual void FormActivate() {}
     virtual void FormClose() {}
@@ -49,6 +56,7 @@ protected:
 private:
     int m_helpContext = 0;
     bool m_closing = false;
+    bool m_hiddenForAWhile = false;
     QMenuBar* m_menuBar = nullptr;
     QWidget* m_body = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "app/fmstart.h"
+#include "db/datasetup.h"
 #include "plugins/pluginmanager.h"
 #include "service/service.h"
 #include "service/settingsfile.h"
@@ -510,6 +511,23 @@ TEST_F(StartTest, SystemMenuOpensItsWindowsModally) {
     EXPECT_EQ(modal.shown(),
               QStringList({QStringLiteral("TfmDocumentdata"), QStringLiteral("TfmCompany"),
                            QStringLiteral("TfmLanguage"), QStringLiteral("TfmLogoCopy")}));
+}
+
+TEST_F(StartTest, TaxMenuOpensTheTaxAndVatRegisters) {
+    QString error;
+    ASSERT_TRUE(db::createDataDir(data.path(), false, &error)) << error.toStdString();
+    start();
+    ModalScript modal;
+    MessageRecorder messages;
+    QStringList captions;
+    for (const char* name : {"TfmTaxes", "TfmVATReg"})
+        modal.on(QLatin1String(name), [&](QWidget* w) { captions << w->windowTitle(); });
+    item("mnTax")->trigger();
+    item("mnVAT")->trigger();
+    EXPECT_EQ(modal.shown(),
+              QStringList({QStringLiteral("TfmTaxes"), QStringLiteral("TfmVATReg")}));
+    EXPECT_EQ(captions, QStringList({QStringLiteral("Taxes"), QStringLiteral("VAT rates")}));
+    EXPECT_TRUE(messages.empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
 }
 
 TEST(HelpPages, EveryTopicTheProgramOpensHasAPageAndTheManualIsThere) {

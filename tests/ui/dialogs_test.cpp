@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -138,4 +139,25 @@ TEST(Keys, EnterMovesTheFocusToTheNextBox) {
     a->setFocus();
     QTest::keyClick(a, Qt::Key_Return);
     EXPECT_TRUE(b->hasFocus());
+}
+
+TEST(ModalWindows, HidingAWindowForAWhileKeepsItsModalShowing) {
+    ui::Form form(nullptr, QStringLiteral("TfmAside"), QStringLiteral("Aside"));
+    bool hiddenInside = false;
+    bool visibleAfter = false;
+    QTimer::singleShot(0, &form, [&] {
+        form.hideWhile([&] { hiddenInside = !form.isVisible(); });
+        // Runs only if the modal loop is still going.
+        QTimer::singleShot(0, &form, [&] {
+            visibleAfter = form.isVisible();
+            form.close();
+        });
+    });
+    form.exec();
+    EXPECT_TRUE(hiddenInside);
+    EXPECT_TRUE(visibleAfter);
+    // A plain hide still ends the showing.
+    QTimer::singleShot(0, &form, [&] { form.hide(); });
+    form.exec();
+    EXPECT_FALSE(form.isVisible());
 }

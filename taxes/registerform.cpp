@@ -1,0 +1,106 @@
+#include "taxes/registerform.h"
+
+#include "db/dberror.h"
+#include "db/table.h"
+#include "service/service.h"
+#include "taxes/logging.h"
+#include "taxes/taxrules.h"
+#include "ui/dbcontrols.h"
+#include "ui/dbgrid.h"
+#include "ui/dialogs.h"
+
+#include <QCloseEvent>
+
+namespace taxes {
+
+RegisterForm::RegisterForm(QWidget* owner, const QString& objectName, const QString& caption,
+                           int helpContext, const QString& tableName)
+    : ui::Form(owner, objectName, caption, helpContext)
+    , m_table(new db::Table(this)) {
+    m_table->setObjectName(QStringLiteral("db") + tableName);
+    m_table->setDatabaseName(Service::DataDir);
+    m_table->setTableName(tableName);
+    try {
+        m_table->Open();
+    } catch (const db::EngineError& e) {
+        // The window still opens, empty, so that the user can leave it the usual way.
+        qCWarning(lcTaxes) << "cannot open" << tableName << e.message();
+        ui::ShowError(e.message());
+    }
+}
+
+RegisterForm::~RegisterForm() = default;
+
+void RegisterForm::btnNyClick() {
+    if (!m_table->Active())
+        return;
+    if (!postRecord())
+        return;
+    try {
+        m_table->Append();
+    } catch (const db::EngineError& e) {
+        ui::ShowError(e.message());
+        return;
+    }
+    if (!m_boxes.isEmpty())
+        m_boxes.first()->setFocus();
+}
+
+void RegisterForm::mnBackClick() {
+    if (postRecord())
+        close();
+}
+
+bool RegisterForm::postRecord() {
+    for (ui::DBEdit* box : m_boxes)
+        if (!box->commit())
+            return false;
+    try {
+        return postPending(*m_table);
+    } catch (const db::EngineError& e) {
+        ui::ShowError(e.message());
+        return false;
+    }
+}
+
+void RegisterForm::deleteRecord(const QString& question) {
+    if (!m_table->Active() || (m_table->IsEmpty() && m_table->State() != db::DataSetState::Insert))
+        return; // nothing to delete, nothing to ask
+    if (!question.isEmpty() && !ui::AskYesNo(question))
+        return;
+    try {
+        deleteCurrent(*m_table);
+    } catch (const db::EngineError& e) {
+        ui::ShowError(e.message());
+    }
+}
+
+void RegisterForm::FormActivate() {
+    // Coming back from a message keeps the user in the box they were correcting.
+    const bool inBox = m_boxes.contains(qobject_cast<ui::DBEdit*>(focusWidget()));
+    if (m_grid && (!m_activated || !inBox))
+        m_grid->setFocus();
+    m_activated = true;
+}
+
+void RegisterForm::closeEvent(QCloseEvent* event) {
+    // Whatever closes the window, an edit the engine refuses keeps it open with the message.
+    if (!postRecord()) {
+        event->ignore();
+        return;
+    }
+    ui::Form::closeEvent(event);
+}
+
+void RegisterForm::FormClose() {
+    if (!m_table->Active())
+        return;
+    try {
+        cleanUp(*m_table);
+    } catch (const db::EngineError& e) {
+        ui::ShowError(e.message());
+    }
+    m_table->Close();
+}
+
+} // namespace taxes

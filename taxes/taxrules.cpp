@@ -1,0 +1,52 @@
+#include "taxes/taxrules.h"
+
+#include "db/field.h"
+#include "db/table.h"
+
+namespace taxes {
+
+bool postPending(db::Table& table) {
+    if (!table.Active())
+        return true;
+    return table.CheckBrowseMode();
+}
+
+void deleteCurrent(db::Table& table) {
+    if (!table.Active())
+        return;
+    if (table.State() == db::DataSetState::Insert || !table.IsEmpty())
+        table.Delete();
+}
+
+void removeTaxesWithoutDescription(db::Table& taxes) {
+    if (!taxes.Active())
+        return;
+    taxes.First();
+    // Counted once: each pass either deletes the current record or steps over it.
+    const int count = taxes.RecordCount();
+    db::Field& description = taxes.FieldByName(QStringLiteral("Description"));
+    for (int i = 0; i < count && !taxes.Eof(); ++i) {
+        if (description.AsString().isEmpty())
+            taxes.Delete();
+        else
+            taxes.Next();
+    }
+}
+
+void removeZeroVatRates(db::Table& vat) {
+    if (!vat.Active())
+        return;
+    vat.First();
+    if (vat.Eof())
+        return;
+    vat.Next();
+    db::Field& rate = vat.FieldByName(QStringLiteral("VAT %"));
+    while (!vat.Eof()) {
+        if (rate.AsFloat() == 0)
+            vat.Delete();
+        else
+            vat.Next();
+    }
+}
+
+} // namespace taxes

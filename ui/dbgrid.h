@@ -1,0 +1,88 @@
+#pragma once
+
+#include "db/dataset.h"
+
+#include <QColor>
+#include <QStringList>
+#include <QTableView>
+
+#include <functional>
+#include <vector>
+
+namespace db {
+class TableModel;
+}
+
+namespace ui {
+
+// One row of a grid as a row-colour callback sees it: any field of the record by name,
+// shown in a column or not.
+class GridRow {
+public:
+    GridRow(const db::DataSet& set, const db::Record& record, int row)
+        : m_set(set)
+        , m_record(record)
+        , m_row(row) {}
+    int row() const { return m_row; }
+    // The stored value (null, qint64, double or text); invalid for an unknown field.
+    QVariant value(const QString& field) const;
+    // The value as the grid shows it.
+    QString text(const QString& field) const;
+
+private:
+    const db::DataSet& m_set;
+    const db::Record& m_record;
+    int m_row;
+};
+
+// A grid over a dataset: one row per record, columns by field with titles, whole-row
+// selection, and the dataset's current record and the grid's current row following each
+// other. Unless read-only, a cell is edited in place through the dataset: the record goes
+// into edit mode, the field checks the value (and refuses it with its message), and the
+// record is posted when the cursor moves to another row. With multi-select, Ctrl and Shift
+// select several rows, and selectedBookmarks() names their records.
+class DBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit DBGrid(db::DataSet* dataSet, QWidget* parent = nullptr);
+
+    db::DataSet* dataSet() const { return m_set; }
+    db::TableModel* tableModel() const { return m_model; }
+
+    // Field names shown as columns, in order, with their titles (the field name where a title
+    // is missing or empty); no fields shows every field under its own name.
+    void setColumns(const QStringList& fieldNames, const QStringList& titles = {});
+    // The field shown in a column, or an empty text.
+    QString columnField(int column) const;
+
+    bool isReadOnly() const { return m_readOnly; }
+    void setReadOnly(bool readOnly);
+
+    bool multiSelect() const { return m_multiSelect; }
+    void setMultiSelect(bool on);
+    // The records of the selected rows, top to bottom (the current record when nothing else
+    // is selected).
+    std::vector<db::Bookmark> selectedBookmarks() const;
+
+    // Background colour of each row; an invalid colour leaves the row as it is.
+    using RowColor = std::function<QColor(const GridRow& row)>;
+    void setRowColor(RowColor color);
+
+signals:
+    // A column title was clicked; gives the column's field name.
+    void titleClick(const QString& fieldName);
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void followDataSet(int row);
+
+    db::DataSet* m_set;
+    db::TableModel* m_model;
+    bool m_readOnly = false;
+    bool m_multiSelect = false;
+    bool m_syncing = false;
+};
+
+} // namespace ui
