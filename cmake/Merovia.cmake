@@ -21,6 +21,7 @@ function(merovia_add_library name)
     target_link_libraries(${target} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
     set_target_properties(${target} PROPERTIES
         LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/lib
+        EXPORT_NAME ${name}
         AUTOMOC ON)
     set_property(GLOBAL APPEND PROPERTY MEROVIA_EXPORTED_TARGETS ${target})
 endfunction()
