@@ -20,21 +20,22 @@ TfmqrInvLang::TfmqrInvLang(QWidget* owner)
     qrInvLang->setRightMargin(Service::RightMargin);
     qrInvLang->setPrintIfEmpty(true);
 
-    Band* title = qrInvLang->addBand(BandKind::Title, QStringLiteral("BandTitle"), 150);
+    Band* title = qrInvLang->addBand(BandKind::Title, QStringLiteral("BandTitle"), 165);
     auto* logo = new Picture(title, QStringLiteral("Logga"));
     logo->setGeometry(0, 0, 228, 114);
     const QString logoFile = Service::filePath(Service::DataDir, QStringLiteral("Logo.bmp"));
     if (QFileInfo::exists(logoFile))
         logo->loadFromFile(logoFile);
     const double right = title->width();
+    // The company name and the date end at the right margin.
     auto* date = new SysData(title, QStringLiteral("qrsysDate"), SysData::Date);
     date->setAlignment(Qt::AlignRight);
-    date->setLeft(right);
+    date->setLeft(right - date->width());
     date->setTop(25);
     auto* company = new Label(title, QStringLiteral("qrlbCompanyName"), Service::CompanyName);
     company->setAlignment(Qt::AlignRight);
     company->setFontStyle(true, false);
-    company->setLeft(right);
+    company->setLeft(right - company->width());
     company->setTop(0);
     auto* heading = new Label(title, QStringLiteral("QRLabel1"), QStringLiteral("Translations"));
     heading->setFontSize(16);

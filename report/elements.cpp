@@ -81,6 +81,16 @@ void TextElement::setAlignment(Qt::Alignment alignment) {
     m_alignment = alignment & Qt::AlignHorizontal_Mask;
 }
 
+void TextElement::setWidth(double width) {
+    Element::setWidth(width);
+    fitToText();
+}
+
+void TextElement::setHeight(double height) {
+    Element::setHeight(height);
+    fitToText();
+}
+
 void TextElement::setAutoSize(bool on) {
     m_autoSize = on;
     fitToText();

@@ -77,7 +77,10 @@ public:
     Qt::Alignment alignment() const { return m_alignment; }
     void setAlignment(Qt::Alignment alignment);
 
-    // Sizes the element to its text (width and height; no effect while word wrap is on).
+    // Sizes the element to its text (width and height; no effect while word wrap is on). An
+    // auto-sized element keeps the width of its text whatever width it is given.
+    void setWidth(double width) override;
+    void setHeight(double height) override;
     bool autoSize() const { return m_autoSize; }
     void setAutoSize(bool on);
     bool wordWrap() const { return m_wordWrap; }

@@ -196,6 +196,14 @@ TEST(LanguageSetup, PrintedListShowsTheEditTexts) {
     for (const auto& e : page.elements)
         values += e.name.startsWith("qrlb") && e.name.endsWith('2') ? 1 : 0;
     EXPECT_EQ(values, 38);
+    // Every text is really printed: sized to its text and inside the paper.
+    for (const auto& e : page.elements) {
+        if (e.text.isEmpty() || !e.visible)
+            continue;
+        EXPECT_GT(e.rect.width(), 0) << e.name.toStdString();
+        EXPECT_FALSE(e.clip) << e.name.toStdString();
+        EXPECT_LE(e.rect.right(), page.size.width()) << e.name.toStdString();
+    }
 }
 
 TEST(LanguageSetup, PrintedListTakesTheServiceMargins) {
