@@ -139,4 +139,11 @@ private:
     bool m_done = false;
 };
 
+// A table or column name as an SQL identifier, in double quotes.
+inline QString quoteIdentifier(const QString& name) {
+    QString n = name;
+    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
 } // namespace db

@@ -69,6 +69,33 @@ void DataSet::buildFields(const std::vector<FieldInfo>& infos) {
         m_fields.push_back(std::make_unique<Field>(this, static_cast<int>(i), infos[i]));
 }
 
+void DataSet::addRecordEditor(QObject* owner, std::function<bool()> update) {
+    removeRecordEditor(owner);
+    m_editors.emplace_back(owner, std::move(update));
+}
+
+void DataSet::removeRecordEditor(QObject* owner) {
+    std::erase_if(m_editors, [owner](const auto& e) { return !e.first || e.first == owner; });
+}
+
+bool DataSet::UpdateRecord() {
+    // An editor showing its message may let events run; the post that asked is still
+    // waiting for the answer, so a nested request has nothing to add.
+    if (m_updating)
+        return true;
+    m_updating = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{m_updating};
+    std::erase_if(m_editors, [](const auto& e) { return !e.first; });
+    const auto editors = m_editors; // an editor may go while others write
+    for (const auto& [owner, update] : editors)
+        if (owner && !update())
+            return false;
+    return true;
+}
+
 void DataSet::setState(DataSetState state) {
     if (m_state == state)
         return;

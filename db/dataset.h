@@ -4,6 +4,7 @@
 #include "db/session.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 
@@ -92,6 +93,18 @@ public:
     QVariant fieldValue(int index) const;
     virtual void setFieldValue(int index, const QVariant& stored);
 
+    // Controls that keep text of their own while the user types (an edit box holding a value
+    // its field cannot take yet) write it into the record before the record is posted. An
+    // editor that refuses what it holds (after saying why) stops the post, and with it the
+    // move, the new record or the close that asked for it. An editor goes with its owner.
+    void addRecordEditor(QObject* owner, std::function<bool()> update);
+    void removeRecordEditor(QObject* owner);
+    // Asks every editor to write what it holds; false when one refused.
+    bool UpdateRecord();
+    // Position in the current order at which a new record that is being inserted is shown
+    // (for views), -1 when no record is being inserted.
+    virtual int insertRow() { return -1; }
+
     // Called by the connection after a transaction was rolled back.
     virtual void afterRollback() {}
     std::shared_ptr<Database> database() const { return m_db; }
@@ -123,6 +136,10 @@ protected:
     const std::vector<QVariant>* m_view = nullptr;
     std::vector<QVariant> m_current;
     std::vector<std::unique_ptr<Field>> m_fields;
+
+private:
+    std::vector<std::pair<QPointer<QObject>, std::function<bool()>>> m_editors;
+    bool m_updating = false;
 };
 
 } // namespace db

@@ -54,14 +54,16 @@ public:
     void Append();
     void Insert();
     void Edit();
-    // Writes the record. Returns false when BeforePost or OnPostError aborted it (the record
-    // stays in edit or insert mode); throws EngineError when it failed.
+    // Writes the record. Returns false when a control refused what it holds (UpdateRecord),
+    // or BeforePost or OnPostError aborted it (the record stays in edit or insert mode);
+    // throws EngineError when it failed.
     bool Post();
     void Cancel();
     void Delete();
     void Refresh();
-    // Posts when there are changes, cancels an untouched new record. False when a post was
-    // aborted (the record is still being edited).
+    // Posts when there are changes, cancels an untouched new record. False when a control
+    // refused what it holds or a post was aborted (the record is still being edited, and a
+    // move that asked for this does not happen).
     bool CheckBrowseMode();
     bool Modified() const { return m_modified; }
 
@@ -72,6 +74,8 @@ public:
     void EmptyTable();
 
     bool GotoBookmark(const Bookmark& bookmark) override;
+    // Append shows the new record after the last one, Insert before the current one.
+    int insertRow() override;
 
     std::function<void(Table&)> BeforePost;
     std::function<PostErrorAction(Table&, const EngineError&)> OnPostError;
@@ -121,6 +125,7 @@ private:
     void prepareSession();
     void masterChanged();
     void checkEditable();
+    void beginInsert(bool append);
     bool writeRecord();
     void openCheckExclusive();
 
@@ -135,6 +140,7 @@ private:
     bool m_filtered = false;
     bool m_exclusive = false;
     bool m_modified = false;
+    bool m_appending = false;
     const TableInfo* m_info = nullptr;
     std::vector<OrderColumn> m_order;
     DataSet* m_master = nullptr;

@@ -1,5 +1,7 @@
 #include "db/tablemodel.h"
 
+#include <algorithm>
+
 namespace db {
 
 namespace {
@@ -10,10 +12,7 @@ TableModel::TableModel(DataSet* dataSet, QObject* parent)
     : QAbstractTableModel(parent)
     , m_set(dataSet) {
     connect(dataSet, &DataSet::dataChanged, this, &TableModel::reset);
-    connect(dataSet, &DataSet::stateChanged, this, [this] {
-        if (m_set && !m_set->Active())
-            reset();
-    });
+    connect(dataSet, &DataSet::stateChanged, this, &TableModel::onStateChanged);
     connect(dataSet, &DataSet::afterScroll, this, &TableModel::onScroll);
     connect(dataSet, &DataSet::fieldChanged, this, &TableModel::onFieldChanged);
     connect(dataSet, &QObject::destroyed, this, [this] {
@@ -41,8 +40,29 @@ void TableModel::reset() {
     m_pages.clear();
     m_pageOrder.clear();
     m_pagesRead = 0;
+    m_insertRow = -1;
+    if (m_set && m_set->Active() && m_set->State() == DataSetState::Insert)
+        m_insertRow = std::clamp(m_set->insertRow(), 0, rowCount());
     endResetModel();
     emit currentRowChanged(currentRow());
+}
+
+void TableModel::onStateChanged() {
+    if (!m_set || !m_set->Active()) {
+        reset();
+        return;
+    }
+    const bool inserting = m_set->State() == DataSetState::Insert;
+    if (inserting && m_insertRow < 0) {
+        const int row = std::clamp(m_set->insertRow(), 0, rowCount());
+        beginInsertRows(QModelIndex(), row, row);
+        m_insertRow = row;
+        endInsertRows();
+        emit currentRowChanged(row);
+    } else if (!inserting && m_insertRow >= 0) {
+        // Posted or cancelled: where the record now stands (if anywhere) is read again.
+        reset();
+    }
 }
 
 int TableModel::rowCount(const QModelIndex& parent) const {
@@ -50,7 +70,7 @@ int TableModel::rowCount(const QModelIndex& parent) const {
         return 0;
     if (m_count < 0)
         m_count = m_set->RecordCount();
-    return m_count;
+    return m_count + (m_insertRow >= 0 ? 1 : 0);
 }
 
 int TableModel::columnCount(const QModelIndex& parent) const {
@@ -104,6 +124,17 @@ const std::vector<Record>* TableModel::page(int number) const {
 const Record* TableModel::record(int row) const {
     if (!m_set || row < 0 || row >= rowCount())
         return nullptr;
+    if (m_insertRow >= 0) {
+        if (row == m_insertRow) {
+            m_newRecord.rowid = 0;
+            m_newRecord.values.resize(static_cast<size_t>(m_set->FieldCount()));
+            for (int i = 0; i < m_set->FieldCount(); ++i)
+                m_newRecord.values[static_cast<size_t>(i)] = m_set->fieldValue(i);
+            return &m_newRecord;
+        }
+        if (row > m_insertRow)
+            --row; // the stored records after the new one
+    }
     const auto* p = page(row / kPageSize);
     const size_t i = static_cast<size_t>(row % kPageSize);
     return i < p->size() ? &(*p)[i] : nullptr;
@@ -119,7 +150,8 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     Field& field = m_set->Fields(f);
     QVariant stored = r->values[f];
     // The record being edited shows what has been typed, before it is posted.
-    if (m_set->State() == DataSetState::Edit && m_set->currentRowid() == r->rowid)
+    if (m_set->State() == DataSetState::Edit && m_set->currentRowid() == r->rowid &&
+        !isNewRow(index.row()))
         stored = field.Value();
     switch (role) {
     case Qt::DisplayRole:
@@ -160,12 +192,16 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
 int TableModel::currentRow() const {
     if (!m_set || !m_set->Active())
         return -1;
+    if (m_insertRow >= 0)
+        return m_insertRow;
     if (m_current == -2)
         m_current = m_set->RecNo();
     return m_current;
 }
 
 void TableModel::setCurrentRow(int row) {
+    if (isNewRow(row))
+        return; // it is the current record already
     const Record* r = record(row);
     if (!r)
         return;

@@ -14,6 +14,9 @@ namespace db {
 // when a view asks for them, continuing by key from a neighbouring page where possible, so a
 // large table is never read whole. The dataset's current record and the model's current row
 // follow each other: currentRowChanged() when the cursor moves, setCurrentRow() to move it.
+// A new record being inserted is a row of its own from the moment it is started (where the
+// dataset's insertRow() puts it) until it is posted or cancelled, so a view always shows the
+// record the bound controls edit.
 class TableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -37,8 +40,11 @@ public:
 
     // Row of the dataset's current record, -1 when there is none.
     int currentRow() const;
-    // Makes the record shown in row the dataset's current record.
+    // Makes the record shown in row the dataset's current record. The move does not happen
+    // when the record being edited cannot be posted (currentRow() stays as it was).
     void setCurrentRow(int row);
+    // Whether a row is the new record that has not been posted yet.
+    bool isNewRow(int row) const { return row >= 0 && row == m_insertRow; }
     // The record shown in a row (nullptr past the end); valid until the model reads again.
     const Record* recordAt(int row) const { return record(row); }
     // Pages read from the dataset since the last reset (for tests and benchmarks).
@@ -52,6 +58,7 @@ private:
     const Record* record(int row) const;
     int fieldOfColumn(int column) const;
     void reset();
+    void onStateChanged();
     void onScroll();
     void onFieldChanged(int field);
 
@@ -60,6 +67,8 @@ private:
     QHash<int, QString> m_titles;
     mutable int m_count = -1;
     mutable int m_current = -2; // -2: not known yet
+    int m_insertRow = -1;       // the new record's row while one is inserted
+    mutable Record m_newRecord; // what the new record holds, as last shown
     mutable QHash<int, std::vector<Record>> m_pages;
     mutable QList<int> m_pageOrder; // least recently read first
     mutable int m_pagesRead = 0;

@@ -6,9 +6,12 @@
 #include "service/dates.h"
 #include "ui/dialogs.h"
 #include "ui/fieldlink.h"
+#include "ui/keys.h"
 
 #include <QKeyEvent>
 #include <QSignalBlocker>
+
+#include <limits>
 
 namespace ui {
 
@@ -28,60 +31,154 @@ bool cancelOnEscape(FieldLink* link, QKeyEvent* event) {
 
 // ---- DBEdit ------------------------------------------------------------------------------
 
+std::optional<NumberRule> numberRuleFor(const db::Field& field) {
+    const QString name = field.FieldName();
+    switch (field.DataType()) {
+    case db::FieldType::Integer:
+        return NumberRule::wholeNumber(name, std::numeric_limits<qint32>::min(),
+                                       std::numeric_limits<qint32>::max());
+    case db::FieldType::SmallInt:
+        return NumberRule::wholeNumber(name, std::numeric_limits<qint16>::min(),
+                                       std::numeric_limits<qint16>::max());
+    case db::FieldType::AutoInc:
+        return NumberRule::wholeNumber(name, 0, std::numeric_limits<qint64>::max());
+    case db::FieldType::Float:
+        return NumberRule::decimal(name);
+    case db::FieldType::Currency:
+        return NumberRule::amount(name);
+    default:
+        return std::nullopt;
+    }
+}
+
+void writeNumber(db::Field& field, const NumberRule& rule, const NumberReading& reading) {
+    if (reading.empty) {
+        field.Clear();
+        return;
+    }
+    switch (rule.kind()) {
+    case NumberRule::Kind::WholeNumber:
+        field.setAsInteger(reading.whole);
+        break;
+    case NumberRule::Kind::Decimal:
+        field.setAsFloat(reading.number);
+        break;
+    case NumberRule::Kind::Amount:
+        field.setAsCurrency(reading.amount);
+        break;
+    }
+}
+
 DBEdit::DBEdit(db::DataSet* dataSet, const QString& fieldName, QWidget* parent)
     : QLineEdit(parent)
     , m_link(new FieldLink(this, dataSet, fieldName, [this] { showField(); })) {
     connect(this, &QLineEdit::textEdited, this, &DBEdit::onTextEdited);
-    connect(this, &QLineEdit::editingFinished, this, &DBEdit::commit);
+    connect(this, &QLineEdit::returnPressed, this, &DBEdit::commit);
+    m_link->setRecordEditor([this] { return updateBeforePost(); });
     showField();
+}
+
+void DBEdit::setNumberRule(const NumberRule& rule) {
+    m_rule = rule;
+}
+
+std::optional<NumberRule> DBEdit::numberRule() const {
+    db::Field* f = m_link->field();
+    if (m_rule) {
+        NumberRule rule = *m_rule;
+        if (rule.name().isEmpty() && f)
+            rule.setName(f->FieldName());
+        return rule;
+    }
+    return f ? numberRuleFor(*f) : std::nullopt;
 }
 
 void DBEdit::showField() {
     m_pending = false;
+    m_reported.clear();
     db::Field* f = m_link->field();
     setReadOnly(!m_link->canEdit());
     if (f && f->DataType() == db::FieldType::String && f->Size() > 0)
         setMaxLength(f->Size());
-    m_shown = f ? f->Value() : QVariant();
     const QString text = f ? f->AsString() : QString();
     if (text != this->text())
         setText(text);
 }
 
-void DBEdit::onTextEdited(const QString& text) {
+bool DBEdit::acceptable(const QString& text) const {
+    if (const std::optional<NumberRule> rule = numberRule())
+        return rule->read(text).ok;
     db::Field* f = m_link->field();
-    if (!f)
+    return f && f->isValidText(text);
+}
+
+void DBEdit::onTextEdited(const QString& text) {
+    m_reported.clear();
+    if (!m_link->field())
         return;
     // Half-typed values ("-", "1e") are kept until the box is left; whatever the field takes
     // is written at once, so a move to another record posts it.
-    if (!f->isValidText(text)) {
+    if (!acceptable(text)) {
         m_pending = true;
         if (!m_link->editing())
             m_link->write([](db::Field&) {});
         return;
     }
     m_pending = false;
-    m_link->write([&text](db::Field& field) { field.setAsString(text); });
+    if (const std::optional<NumberRule> rule = numberRule()) {
+        const NumberReading reading = rule->read(text);
+        m_link->write([&](db::Field& field) { writeNumber(field, *rule, reading); });
+    } else {
+        m_link->write([&text](db::Field& field) { field.setAsString(text); });
+    }
 }
 
 bool DBEdit::commit() {
-    if (!m_pending || m_checking)
-        return !m_pending;
+    if (!m_pending)
+        return true;
+    if (m_checking)
+        return false;
     m_checking = true;
     const QString typed = text();
-    // The field's own message says why the text is refused; the box then shows the field.
-    const bool ok = m_link->write([&typed](db::Field& field) { field.setAsString(typed); });
-    // Half of a refused entry (the box emptied before the letters were typed) is not kept.
-    if (!ok)
-        m_link->restore(m_shown);
+    bool ok = false;
+    if (const std::optional<NumberRule> rule = numberRule()) {
+        const NumberReading reading = rule->read(typed);
+        if (!reading)
+            ShowError(reading.message);
+        else
+            ok = m_link->write([&](db::Field& field) { writeNumber(field, *rule, reading); });
+    } else {
+        // The field's own message says why it refuses the text.
+        ok = m_link->write([&typed](db::Field& field) { field.setAsString(typed); });
+    }
     m_checking = false;
+    if (!ok) {
+        // The text stays for the user to put right; the record stays unposted meanwhile.
+        m_reported = typed;
+        if (isVisibleTo(window())) {
+            setFocus(Qt::OtherFocusReason);
+            selectAll();
+        }
+        return false;
+    }
     showField();
-    return ok;
+    return true;
+}
+
+bool DBEdit::updateBeforePost() {
+    if (!m_pending)
+        return true;
+    // Leaving the box has just said why; the move that followed is stopped without saying it
+    // twice.
+    if (m_checking || text() == m_reported)
+        return false;
+    return commit();
 }
 
 void DBEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    commit();
+    if (leavesTheBox(event))
+        commit();
 }
 
 void DBEdit::keyPressEvent(QKeyEvent* event) {

@@ -1,14 +1,19 @@
 #pragma once
 
+#include "ui/numberbox.h"
+
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
+#include <optional>
+
 namespace db {
 class DataSet;
-}
+class Field;
+} // namespace db
 
 namespace ui {
 
@@ -20,18 +25,32 @@ class FieldLink;
 // the window posts it. Escape throws away the record's unposted changes. Over a dataset that
 // cannot be edited (a query result) the controls are read only.
 
-// An edit box. Text that the field refuses (a letter in a number field) is kept in the box
-// while typing and refused with the field's message when the box is left.
+// An edit box. What the field takes is written at each keystroke, so a move to another
+// record posts it. Text it cannot take yet ("-", "1e", "abc") stays in the box while typing;
+// when the box is left, or the record is about to be posted (a move, a new record, the
+// window's Back or close), it is refused with a message naming the box. The box then keeps
+// the text and the focus, and the record stays where it is, unposted, until the text is put
+// right or Escape throws the record's changes away: a refused entry is never stored in part,
+// and never lands in another record. A number field is read by a ui::NumberRule (by default
+// the one for its type, named after the field; setNumberRule gives the box its own name and
+// range).
 class DBEdit : public QLineEdit {
     Q_OBJECT
 public:
     DBEdit(db::DataSet* dataSet, const QString& fieldName, QWidget* parent = nullptr);
     FieldLink* link() const { return m_link; }
 
+    // Reads the box by this rule instead of the field type's one.
+    void setNumberRule(const NumberRule& rule);
+    // The rule the box reads by, nothing for a field that does not hold a number.
+    std::optional<NumberRule> numberRule() const;
+
     // Writes what the box holds when the field has not taken it yet (a window calls this
-    // before it posts). False, after the field's message, when the field refuses it; the
-    // field then gets back the value it had before the box was typed in, and the box shows it.
+    // before it posts). False when it is refused: the message is shown, and the box keeps
+    // the text and takes the focus.
     bool commit();
+    // Whether the box holds text the field has not taken.
+    bool pending() const { return m_pending; }
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
@@ -40,12 +59,23 @@ protected:
 private:
     void showField();
     void onTextEdited(const QString& text);
+    bool acceptable(const QString& text) const;
+    bool updateBeforePost();
 
     FieldLink* m_link;
-    QVariant m_shown;        // the field's value when the box last showed it
+    std::optional<NumberRule> m_rule;
     bool m_pending = false;  // the box holds text the field has not taken
     bool m_checking = false; // an error message is up for the pending text
+    QString m_reported;      // the pending text whose refusal was shown last
 };
+
+// The rule by which a box reads a number field, named after the field: whole numbers within
+// the range of an integer field, money for a currency field, decimals for a float field.
+// Nothing for fields that do not hold numbers.
+std::optional<NumberRule> numberRuleFor(const db::Field& field);
+// Writes what a rule read into the field (a blank box empties it). Throws db::EngineError as
+// the field's setters do.
+void writeNumber(db::Field& field, const NumberRule& rule, const NumberReading& reading);
 
 // Several lines of plain text in a text or memo field.
 class DBMemo : public QPlainTextEdit {

@@ -4,6 +4,7 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "db/tablemodel.h"
+#include "ui/dbcontrols.h"
 #include "ui/dialogs.h"
 
 #include <QBrush>
@@ -71,9 +72,18 @@ public:
             const QString text = value.toString();
             if (text == f.AsString())
                 return true; // nothing changed: the record stays as it is
+            const std::optional<ui::NumberRule> rule = ui::numberRuleFor(f);
+            const ui::NumberReading reading = rule ? rule->read(text) : ui::NumberReading();
+            if (rule && !reading) {
+                ShowError(reading.message);
+                return false;
+            }
             if (table->State() == db::DataSetState::Browse)
                 table->Edit();
-            f.setAsString(text);
+            if (rule)
+                ui::writeNumber(f, *rule, reading);
+            else
+                f.setAsString(text);
         } catch (const db::EngineError& e) {
             ShowError(e.message());
             return false;
@@ -149,7 +159,7 @@ std::vector<db::Bookmark> DBGrid::selectedBookmarks() const {
     std::sort(rows.begin(), rows.end());
     std::vector<db::Bookmark> out;
     for (int row : rows)
-        if (const db::Record* record = m_model->recordAt(row))
+        if (const db::Record* record = m_model->recordAt(row); record && !m_model->isNewRow(row))
             out.push_back({record->rowid, true});
     if (out.empty() && m_set && m_set->Active()) {
         const db::Bookmark current = m_set->GetBookmark();
@@ -194,8 +204,45 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     } catch (const db::EngineError& e) {
         ShowError(e.message());
     }
-    if (m_model->currentRow() != current.row())
+    if (m_model->currentRow() != current.row()) {
+        m_moveRefused = true;
         followDataSet(m_model->currentRow());
+    }
+}
+
+template <typename Handle>
+void DBGrid::keepToTheRecord(Handle handle) {
+    m_moveRefused = false;
+    handle();
+    if (!m_moveRefused)
+        return;
+    m_moveRefused = false;
+    // The view selects the row it was sent to after moving its current index there; the
+    // record being edited stays the current and the only selected row.
+    const int row = m_model->currentRow();
+    if (row < 0)
+        return;
+    m_syncing = true;
+    selectionModel()->setCurrentIndex(m_model->index(row, std::max(currentIndex().column(), 0)),
+                                      QItemSelectionModel::ClearAndSelect |
+                                          QItemSelectionModel::Rows);
+    m_syncing = false;
+}
+
+void DBGrid::mousePressEvent(QMouseEvent* event) {
+    keepToTheRecord([&] { QTableView::mousePressEvent(event); });
+}
+
+void DBGrid::mouseMoveEvent(QMouseEvent* event) {
+    keepToTheRecord([&] { QTableView::mouseMoveEvent(event); });
+}
+
+void DBGrid::mouseReleaseEvent(QMouseEvent* event) {
+    keepToTheRecord([&] { QTableView::mouseReleaseEvent(event); });
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* event) {
+    keepToTheRecord([&] { QTableView::keyPressEvent(event); });
 }
 
 } // namespace ui

@@ -37,10 +37,15 @@ private:
 
 // A grid over a dataset: one row per record, columns by field with titles, whole-row
 // selection, and the dataset's current record and the grid's current row following each
-// other. Unless read-only, a cell is edited in place through the dataset: the record goes
-// into edit mode, the field checks the value (and refuses it with its message), and the
-// record is posted when the cursor moves to another row. With multi-select, Ctrl and Shift
-// select several rows, and selectedBookmarks() names their records.
+// other. A click or a key that goes to another row moves the dataset there, which posts the
+// record being edited first; when that post is refused (a bound box holds what its field
+// cannot take, or the engine refuses the record), the dataset, the current row and the
+// selection all stay on the record being edited. A new record being inserted has its own row
+// from the start. Unless read-only, a cell is edited in place through the dataset: the record
+// goes into edit mode, the value is checked (numbers by their field's ui::NumberRule, other
+// values by the field, refused with a message), and the record is posted when the cursor moves
+// to another row. With multi-select, Ctrl and Shift select several rows, and
+// selectedBookmarks() names their records.
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
@@ -74,15 +79,24 @@ signals:
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void followDataSet(int row);
+    // Runs the view's own handling of an event; when it tried to move and the move was
+    // refused, the current row and the selection go back to the dataset's record.
+    template <typename Handle>
+    void keepToTheRecord(Handle handle);
 
     db::DataSet* m_set;
     db::TableModel* m_model;
     bool m_readOnly = false;
     bool m_multiSelect = false;
     bool m_syncing = false;
+    bool m_moveRefused = false;
 };
 
 } // namespace ui

@@ -58,17 +58,14 @@ bool FieldLink::write(const std::function<void(db::Field&)>& change) {
     return ok;
 }
 
-void FieldLink::restore(const QVariant& stored) {
-    if (db::Field* f = field(); f && editing()) {
-        m_writing = true;
-        m_set->setFieldValue(f->Index(), stored);
-        m_writing = false;
-    }
-}
-
 void FieldLink::cancel() {
     if (auto* table = qobject_cast<db::Table*>(m_set.data()))
         table->Cancel();
+}
+
+void FieldLink::setRecordEditor(std::function<bool()> update) {
+    if (m_set)
+        m_set->addRecordEditor(this, std::move(update));
 }
 
 void FieldLink::onFieldChanged(int index) {

@@ -40,10 +40,11 @@ public:
     // applies the change to the field. False, after showing the engine's message, when the
     // dataset cannot be edited or the value is refused.
     bool write(const std::function<void(db::Field&)>& change);
-    // Puts a stored value (as Field::Value() gave it) back into the field.
-    void restore(const QVariant& stored);
     // Throws away the unposted changes of the current record.
     void cancel();
+    // Lets the control write what it holds before the record is posted; a control that
+    // refuses (false, after its message) stops the post and the move that asked for it.
+    void setRecordEditor(std::function<bool()> update);
 
 private:
     void onFieldChanged(int index);

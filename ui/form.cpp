@@ -85,9 +85,24 @@ void Form::setVisible(bool visible) {
 }
 
 void Form::closeEvent(QCloseEvent* event) {
-    // FormClose may ask questions or post records; it runs once per closing. The event is
-    // always accepted: closing keeps what was entered, there is no cancel. QDialog's own
-    // handler is bypassed because it would reject() and so close a second time.
+    // A close asked for while the window is still deciding (its message is up) waits for
+    // that answer.
+    if (m_querying) {
+        event->ignore();
+        return;
+    }
+    if (!m_closing) {
+        m_querying = true;
+        const bool mayClose = FormCloseQuery();
+        m_querying = false;
+        if (!mayClose) {
+            event->ignore();
+            return;
+        }
+    }
+    // FormClose may ask questions or post records; it runs once per closing. Once the window
+    // agreed, the event is accepted: closing keeps what was entered, there is no cancel.
+    // QDialog's own handler is bypassed because it would reject() and so close a second time.
     if (!m_closing) {
         m_closing = true;
         FormClose();

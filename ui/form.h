@@ -14,9 +14,11 @@ namespace ui {
 
 // Base of every window of the program except the main window: a dialog with a menu bar on
 // top, a body the window lays out its controls in, a help context for F1 and "Help", and the
-// three moments a window reacts to: FormCreate (the window calls it at the end of its own
-// constructor), FormActivate (each time the window becomes active) and FormClose (whatever
-// closes the window; there is no cancel).
+// moments a window reacts to: FormCreate (the window calls it at the end of its own
+// constructor), FormActivate (each time the window becomes active), FormCloseQuery (whatever
+// closes the window asks it first; a window holding something it cannot store, such as a
+// refused entry, says no and stays open) and FormClose (the window is closing; there is no
+// cancel).
 class Form : public QDialog {
     Q_OBJECT
 public:
@@ -46,6 +48,8 @@ public:
 
 protected:
     virtual void FormActivate() {}
+    // False keeps the window open; the window has said why and put the user where to act.
+    virtual bool FormCloseQuery() { return true; }
     virtual void FormClose() {}
 
     void closeEvent(QCloseEvent* event) override;
@@ -56,6 +60,7 @@ protected:
 private:
     int m_helpContext = 0;
     bool m_closing = false;
+    bool m_querying = false;
     bool m_hiddenForAWhile = false;
     QMenuBar* m_menuBar = nullptr;
     QWidget* m_body = nullptr;

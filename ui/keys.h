@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+class QFocusEvent;
 class QWidget;
 
 namespace ui {
@@ -21,5 +22,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
+
+// Whether a focus change means the user left the box (Tab, a click elsewhere, Enter moving on,
+// the program moving the focus), as opposed to the window losing the focus to another window,
+// a menu or a popup: only leaving a box checks what it holds.
+bool leavesTheBox(const QFocusEvent* event);
 
 } // namespace ui
