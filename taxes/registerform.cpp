@@ -9,8 +9,6 @@
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 
-#include <QCloseEvent>
-
 namespace taxes {
 
 RegisterForm::RegisterForm(QWidget* owner, const QString& objectName, const QString& caption,
@@ -63,10 +61,10 @@ bool RegisterForm::postRecord() {
     }
 }
 
-void RegisterForm::deleteRecord(const QString& question) {
+void RegisterForm::deleteRecord(const std::function<QString(db::Table&)>& question) {
     if (!m_table->Active() || (m_table->IsEmpty() && m_table->State() != db::DataSetState::Insert))
         return; // nothing to delete, nothing to ask
-    if (!question.isEmpty() && !ui::AskYesNo(question))
+    if (question && !ui::AskYesNo(question(*m_table)))
         return;
     try {
         deleteCurrent(*m_table);
@@ -83,13 +81,8 @@ void RegisterForm::FormActivate() {
     m_activated = true;
 }
 
-void RegisterForm::closeEvent(QCloseEvent* event) {
-    // Whatever closes the window, an edit the engine refuses keeps it open with the message.
-    if (!postRecord()) {
-        event->ignore();
-        return;
-    }
-    ui::Form::closeEvent(event);
+bool RegisterForm::FormCloseQuery() {
+    return postRecord();
 }
 
 void RegisterForm::FormClose() {

@@ -4,7 +4,7 @@
 
 #include <QList>
 
-class QCloseEvent;
+#include <functional>
 
 namespace db {
 class Table;
@@ -17,11 +17,21 @@ class DBGrid;
 
 namespace taxes {
 
-// What the tax register and the VAT register share: one table of the data directory opened
-// in the default session when the window is created, a grid over it, boxes bound to its
-// fields, "New", "Back" and closing. Every change is posted when the cursor moves or the
-// window is left; a post the engine refuses is shown and keeps the window open. Closing
-// runs the window's clean-up of the table (whatever closes the window) and closes it.
+// What the tax register and the VAT register share, and what every later register (customers,
+// products, payments) is built on: one table of the data directory opened in the default
+// session when the window is created, a grid (ui::DBGrid) over it, boxes (ui::DBEdit) bound
+// to its fields, "New", "Delete", "Back" and closing.
+//
+// Every change is posted when the cursor moves (a click in the grid), a new record is started
+// or the window is left. A post that is refused (a box holds what its field cannot take, the
+// engine refuses the record) is shown once and changes nothing: the table's cursor, the grid's
+// current row and the boxes stay on the refused record, nothing of it is stored, no other
+// record is touched, and the window stays open, until the entry is put right or Escape throws
+// the record's changes away. A new record is a row of the grid from the moment it is started.
+// Closing runs the window's clean-up of the table (whatever closes the window) and closes it.
+//
+// The buttons take no focus from the boxes, so that pressing one posts through the same
+// single check as Back does.
 class RegisterForm : public ui::Form {
     Q_OBJECT
 public:
@@ -41,14 +51,16 @@ protected:
     // Writes what the boxes hold and posts the record; false (after the engine's or the
     // field's message) when that fails.
     bool postRecord();
-    // Deletes the current record (nothing on an empty table), after the question when asked.
-    void deleteRecord(const QString& question);
+    // Deletes the current record (nothing on an empty table), after the question when asked;
+    // the question is made for the record when the user is about to delete it.
+    void deleteRecord(const std::function<QString(db::Table&)>& question);
     // Removes what must not stay in the table when the window closes.
     virtual void cleanUp(db::Table& table) = 0;
 
     void FormActivate() override;
+    // Whatever closes the window, an entry that cannot be posted keeps it open.
+    bool FormCloseQuery() override;
     void FormClose() override;
-    void closeEvent(QCloseEvent* event) override;
 
     db::Table* m_table = nullptr;
     ui::DBGrid* m_grid = nullptr;

@@ -49,4 +49,24 @@ void removeZeroVatRates(db::Table& vat) {
     }
 }
 
+ui::NumberRule vatRateRule() {
+    return ui::NumberRule::decimal(QStringLiteral("VAT rate"), 0, 100);
+}
+
+ui::NumberRule taxPercentRule() {
+    return ui::NumberRule::decimal(QStringLiteral("Percent"), -100, 1000);
+}
+
+QString deleteTaxQuestion(db::Table& taxes) {
+    const QString name = taxes.FieldByName(QStringLiteral("Description")).AsString().trimmed();
+    return name.isEmpty() ? QStringLiteral("Delete this tax?")
+                          : QStringLiteral("Delete the tax %1?").arg(name);
+}
+
+QString deleteVatRateQuestion(db::Table& vat) {
+    const QString rate = vat.FieldByName(QStringLiteral("VAT %")).AsString();
+    return rate.isEmpty() ? QStringLiteral("Delete this VAT rate?")
+                          : QStringLiteral("Delete the VAT rate %1?").arg(rate);
+}
+
 } // namespace taxes

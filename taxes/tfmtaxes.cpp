@@ -51,6 +51,7 @@ TfmTaxes::TfmTaxes(QWidget* owner)
     lbDescription->setBuddy(dbedDescription);
     dbedPercent = new ui::DBEdit(m_table, QStringLiteral("Percent"), body());
     dbedPercent->setObjectName(QStringLiteral("dbedPercent"));
+    dbedPercent->setNumberRule(taxes::taxPercentRule());
     dbedPercent->setAlignment(Qt::AlignRight);
     dbedPercent->setMaximumWidth(90);
     lbPercent = new QLabel(QStringLiteral("%"), body());
@@ -64,7 +65,7 @@ TfmTaxes::TfmTaxes(QWidget* owner)
     btnRadera = new QPushButton(QStringLiteral("Delete post"), body());
     btnRadera->setObjectName(QStringLiteral("btnRadera"));
     for (QPushButton* b : {btnNy, btnRadera}) {
-        b->setFocusPolicy(Qt::ClickFocus);
+        b->setFocusPolicy(Qt::NoFocus);
         b->setAutoDefault(false);
     }
     connect(btnNy, &QPushButton::clicked, this, &TfmTaxes::btnNyClick);
@@ -96,7 +97,7 @@ TfmTaxes::TfmTaxes(QWidget* owner)
 }
 
 void TfmTaxes::btnRaderaClick() {
-    deleteRecord(QStringLiteral("Delete this?"));
+    deleteRecord(taxes::deleteTaxQuestion);
 }
 
 void TfmTaxes::mnPrintClick() {

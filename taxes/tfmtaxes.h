@@ -17,7 +17,7 @@ public:
     explicit TfmTaxes(QWidget* owner);
 
 public slots:
-    // Asks "Delete this?" and deletes the current tax on Yes.
+    // Asks "Delete the tax <description>?" and deletes the current tax on Yes.
     void btnRaderaClick();
     // Shows the tax list in the print preview while the register steps aside.
     void mnPrintClick();

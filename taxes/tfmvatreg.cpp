@@ -27,6 +27,7 @@ TfmVATReg::TfmVATReg(QWidget* owner)
 
     dbedVatRates = new ui::DBEdit(m_table, QStringLiteral("VAT %"), body());
     dbedVatRates->setObjectName(QStringLiteral("dbedVatRates"));
+    dbedVatRates->setNumberRule(taxes::vatRateRule());
     dbedVatRates->setAlignment(Qt::AlignRight);
     dbedVatRates->setMaximumWidth(90);
     lbVatRates = new QLabel(QStringLiteral("Tax rate"), body());
@@ -39,7 +40,9 @@ TfmVATReg::TfmVATReg(QWidget* owner)
     btnNy->setObjectName(QStringLiteral("btnNy"));
     btnRadera = new QPushButton(QStringLiteral("Delete"), body());
     btnRadera->setObjectName(QStringLiteral("btnRadera"));
-    btnRadera->setFocusPolicy(Qt::ClickFocus);
+    // Tab reaches "New"; a click on either button leaves the focus in the rate box.
+    btnNy->setFocusPolicy(Qt::TabFocus);
+    btnRadera->setFocusPolicy(Qt::NoFocus);
     for (QPushButton* b : {btnNy, btnRadera})
         b->setAutoDefault(false);
     connect(btnNy, &QPushButton::clicked, this, &TfmVATReg::btnNyClick);
@@ -69,7 +72,7 @@ TfmVATReg::TfmVATReg(QWidget* owner)
 }
 
 void TfmVATReg::btnRaderaClick() {
-    deleteRecord(QString());
+    deleteRecord(taxes::deleteVatRateQuestion);
 }
 
 void TfmVATReg::cleanUp(db::Table& table) {

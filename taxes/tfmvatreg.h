@@ -18,7 +18,7 @@ public:
     explicit TfmVATReg(QWidget* owner);
 
 public slots:
-    // Deletes the current rate without a question.
+    // Asks "Delete the VAT rate <rate>?" and deletes the current rate on Yes.
     void btnRaderaClick();
 
 protected:

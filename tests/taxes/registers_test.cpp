@@ -146,12 +146,90 @@ TEST_F(TaxesTest, InvalidPercentIsRefusedAndBackStaysOpen) {
     type(box(&w, "dbedPercent"), QStringLiteral("ten"));
     action(&w, "mnBack")->trigger();
     ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_TRUE(messages.texts().first().contains(QStringLiteral("Percent")));
+    EXPECT_EQ(messages.texts().first(), QStringLiteral("Percent: \"ten\" is not a number."));
     EXPECT_TRUE(w.isVisible());
+    // The text stays to be put right, and Back stays refused until it is.
+    EXPECT_EQ(box(&w, "dbedPercent")->text(), QStringLiteral("ten"));
+    action(&w, "mnBack")->trigger();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(messages.messages().size(), 2u);
+    // Escape gives the stored rate back; then Back closes and nothing was changed.
+    QTest::keyClick(box(&w, "dbedPercent"), Qt::Key_Escape);
     EXPECT_EQ(box(&w, "dbedPercent")->text(), QStringLiteral("2.5"));
     action(&w, "mnBack")->trigger();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(stored(kTaxes, QStringLiteral("Percent")), QStringList({"2.5"}));
+}
+
+TEST_F(TaxesTest, RatesOutsideTheirRangeAreRefused) {
+    // Without a window: the ranges, in the desktop's number format.
+    EXPECT_TRUE(taxes::vatRateRule().read(QStringLiteral("0")));
+    EXPECT_TRUE(taxes::vatRateRule().read(QStringLiteral("100")));
+    EXPECT_TRUE(taxes::vatRateRule().read(QString())); // an empty rate counts as 0
+    EXPECT_EQ(taxes::vatRateRule().read(QStringLiteral("100.5")).message,
+              QStringLiteral("VAT rate: 100.5 is outside 0 to 100."));
+    EXPECT_FALSE(taxes::vatRateRule().read(QStringLiteral("-1")));
+    EXPECT_TRUE(taxes::taxPercentRule().read(QStringLiteral("-100")));
+    EXPECT_TRUE(taxes::taxPercentRule().read(QStringLiteral("1000")));
+    EXPECT_FALSE(taxes::taxPercentRule().read(QStringLiteral("-100.01")));
+    EXPECT_EQ(taxes::taxPercentRule().read(QStringLiteral("1001")).message,
+              QStringLiteral("Percent: 1001 is outside -100 to 1000."));
+
+    addTaxes({{"Eco fee", 2.5}});
+    addRates({"25"});
+    {
+        TfmVATReg w(nullptr);
+        w.show();
+        QApplication::setActiveWindow(&w);
+        ui::DBEdit* rate = box(&w, "dbedVatRates");
+        button(&w, "btnNy")->click();
+        type(rate, QStringLiteral("125"));
+        action(&w, "mnBack")->trigger();
+        ASSERT_EQ(messages.messages().size(), 1u);
+        EXPECT_EQ(messages.texts().first(), QStringLiteral("VAT rate: 125 is outside 0 to 100."));
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(rate->hasFocus());
+        EXPECT_EQ(grid(&w, "gdMomssatser")->currentIndex().row(), 1);
+        type(rate, QStringLiteral("12.5"));
+        action(&w, "mnBack")->trigger();
+        EXPECT_FALSE(w.isVisible());
+    }
+    EXPECT_EQ(stored(kVat, kRate), QStringList({"25", "12.5"}));
+    messages.clear();
+    {
+        TfmTaxes w(nullptr);
+        w.show();
+        type(box(&w, "dbedPercent"), QStringLiteral("-250"));
+        w.close();
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(messages.texts(), QStringList({"Percent: -250 is outside -100 to 1000."}));
+        type(box(&w, "dbedPercent"), QStringLiteral("-12.5"));
+        w.close();
+        EXPECT_FALSE(w.isVisible());
+    }
+    EXPECT_EQ(stored(kTaxes, QStringLiteral("Percent")), QStringList({"-12.5"}));
+}
+
+TEST_F(TaxesTest, RatesAreTypedInTheDesktopsNumberFormat) {
+    const QLocale saved;
+    struct Restore {
+        QLocale locale;
+        ~Restore() { QLocale::setDefault(locale); }
+    } restore{saved};
+    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
+    addTaxes({{"Eco fee", 2.5}});
+    TfmTaxes w(nullptr);
+    w.show();
+    ui::DBEdit* percent = box(&w, "dbedPercent");
+    EXPECT_EQ(percent->text(), QStringLiteral("2,5"));
+    // The point is not this desktop's decimal separator: refused, never read as 25 or 2.5.
+    type(percent, QStringLiteral("7.5"));
+    EXPECT_FALSE(percent->commit());
+    EXPECT_EQ(messages.texts(), QStringList({"Percent: \"7.5\" is not a number."}));
+    type(percent, QStringLiteral("7,5"));
+    action(&w, "mnBack")->trigger();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(open(kTaxes)->FieldByName(QStringLiteral("Percent")).AsFloat(), 7.5);
 }
 
 TEST_F(TaxesTest, DeleteAsksAndOnlyYesDeletes) {
@@ -160,7 +238,7 @@ TEST_F(TaxesTest, DeleteAsksAndOnlyYesDeletes) {
     messages.answer(ui::MsgButton::No);
     button(&w, "btnRadera")->click();
     ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_EQ(messages.messages()[0].text, QStringLiteral("Delete this?"));
+    EXPECT_EQ(messages.messages()[0].text, QStringLiteral("Delete the tax A?"));
     EXPECT_EQ(messages.messages()[0].buttons, ui::MsgButton::Yes | ui::MsgButton::No);
     EXPECT_EQ(stored(kTaxes, kDescription), QStringList({"A", "B"}));
     messages.answer(ui::MsgButton::Yes);
@@ -179,7 +257,7 @@ TEST_F(TaxesTest, DeleteAsksAndOnlyYesDeletes) {
     type(box(&w, "dbedDescription"), QStringLiteral("Half typed"));
     messages.answer(ui::MsgButton::Yes);
     button(&w, "btnRadera")->click();
-    EXPECT_EQ(messages.texts(), QStringList({"Delete this?"}));
+    EXPECT_EQ(messages.texts(), QStringList({"Delete the tax Half typed?"}));
     w.close();
     EXPECT_TRUE(stored(kTaxes, kDescription).isEmpty());
 }
@@ -268,16 +346,24 @@ TEST_F(TaxesTest, ClosingTheVatRegisterKeepsTheFirstRecordAndNonZeroRates) {
     }
     EXPECT_EQ(stored(kVat, kRate), QStringList({"0", "25"}));
 
-    // Deleting needs no question.
+    // Deleting asks first, naming the rate; No keeps it.
     {
         TfmVATReg w(nullptr);
+        messages.answer(ui::MsgButton::No);
+        button(&w, "btnRadera")->click();
+        EXPECT_EQ(stored(kVat, kRate), QStringList({"0", "25"}));
+        messages.setDefaultAnswer(ui::MsgButton::Yes);
         button(&w, "btnRadera")->click();
         button(&w, "btnRadera")->click();
-        button(&w, "btnRadera")->click(); // empty by now: nothing happens
+        button(&w, "btnRadera")->click(); // empty by now: nothing happens, nothing asked
         w.close();
     }
-    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(messages.texts(), QStringList({"Delete the VAT rate 0?", "Delete the VAT rate 0?",
+                                             "Delete the VAT rate 25?"}));
+    EXPECT_EQ(messages.messages()[0].buttons, ui::MsgButton::Yes | ui::MsgButton::No);
     EXPECT_TRUE(stored(kVat, kRate).isEmpty());
+    messages.clear();
+    messages.setDefaultAnswer(ui::MsgButton::OK);
 
     // On an empty table the new record is the first and stays, even at 0; a new record
     // nobody typed into is not stored at all.
@@ -307,4 +393,106 @@ TEST_F(TaxesTest, MissingDatabaseIsReportedAndTheWindowStillCloses) {
     action(&w, "mnBack")->trigger();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(messages.messages().size(), 1u);
+}
+
+namespace {
+
+// A click at the middle of a grid row, as the user makes it.
+void clickRow(ui::DBGrid* gd, int row) {
+    const QRect r = gd->visualRect(gd->model()->index(row, 0));
+    QTest::mouseClick(gd->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+void clickInto(ui::DBEdit* edit) {
+    QTest::mouseClick(edit, Qt::LeftButton, {}, edit->rect().center());
+}
+
+QList<int> selectedRows(ui::DBGrid* gd) {
+    QList<int> rows;
+    for (const QModelIndex& index : gd->selectionModel()->selectedRows())
+        rows << index.row();
+    return rows;
+}
+
+} // namespace
+
+TEST_F(TaxesTest, RefusedNewTaxKeepsRowAndBoxesAndStoresNothing) {
+    addTaxes({{"Eco fee", 2.5}, {"Freight surcharge", 5}});
+    TfmTaxes w(nullptr);
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ui::DBGrid* gd = grid(&w, "gdTaxes");
+    ui::DBEdit* description = box(&w, "dbedDescription");
+    ui::DBEdit* percent = box(&w, "dbedPercent");
+
+    // "New post" shows the new row in the grid at once, as the current row.
+    QTest::mouseClick(button(&w, "btnNy"), Qt::LeftButton);
+    EXPECT_EQ(gd->model()->rowCount(), 3);
+    EXPECT_EQ(gd->currentIndex().row(), 2);
+    EXPECT_EQ(selectedRows(gd), QList<int>({2}));
+    EXPECT_TRUE(description->hasFocus());
+    QTest::keyClicks(description, QStringLiteral("Road toll"));
+    EXPECT_EQ(gd->model()->index(2, 0).data().toString(), QStringLiteral("Road toll"));
+    clickInto(percent);
+    QTest::keyClicks(percent, QStringLiteral("abc"));
+
+    // A click on another row: the entry is refused once, and nothing moves.
+    clickRow(gd, 1);
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_TRUE(messages.texts().first().contains(QStringLiteral("Percent")))
+        << messages.texts().first().toStdString();
+    EXPECT_EQ(w.table()->State(), db::DataSetState::Insert);
+    EXPECT_EQ(gd->currentIndex().row(), 2);
+    EXPECT_EQ(selectedRows(gd), QList<int>({2}));
+    EXPECT_EQ(description->text(), QStringLiteral("Road toll"));
+    EXPECT_EQ(percent->text(), QStringLiteral("abc"));
+    EXPECT_TRUE(percent->hasFocus());
+    EXPECT_EQ(stored(kTaxes, kDescription), QStringList({"Eco fee", "Freight surcharge"}));
+    EXPECT_EQ(stored(kTaxes, QStringLiteral("Percent")), QStringList({"2.5", "5"}));
+
+    // The next value typed belongs to the new tax, not to the row that was clicked.
+    type(percent, QStringLiteral("3"));
+    clickRow(gd, 1);
+    EXPECT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(stored(kTaxes, kDescription),
+              QStringList({"Eco fee", "Freight surcharge", "Road toll"}));
+    EXPECT_EQ(stored(kTaxes, QStringLiteral("Percent")), QStringList({"2.5", "5", "3"}));
+    EXPECT_EQ(gd->model()->rowCount(), 3);
+    EXPECT_EQ(gd->currentIndex().row(), 1);
+    EXPECT_EQ(description->text(), QStringLiteral("Freight surcharge"));
+    EXPECT_EQ(percent->text(), QStringLiteral("5"));
+    w.close();
+}
+
+TEST_F(TaxesTest, RefusedChangeOfATaxKeepsItAndEscapeGivesItBack) {
+    addTaxes({{"Eco fee", 2.5}, {"Freight surcharge", 5}});
+    TfmTaxes w(nullptr);
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ui::DBGrid* gd = grid(&w, "gdTaxes");
+    ui::DBEdit* percent = box(&w, "dbedPercent");
+    clickRow(gd, 1);
+    EXPECT_EQ(percent->text(), QStringLiteral("5"));
+    clickInto(percent);
+    type(percent, QStringLiteral("abc"));
+    clickRow(gd, 0);
+    EXPECT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(gd->currentIndex().row(), 1);
+    EXPECT_EQ(box(&w, "dbedDescription")->text(), QStringLiteral("Freight surcharge"));
+    // Back and the close box refuse too, with the message, and keep the window open.
+    action(&w, "mnBack")->trigger();
+    w.close();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(messages.messages().size(), 3u);
+    EXPECT_EQ(stored(kTaxes, QStringLiteral("Percent")), QStringList({"2.5", "5"}));
+    // Escape throws the change away; then the move goes ahead and nothing was changed.
+    QTest::keyClick(percent, Qt::Key_Escape);
+    EXPECT_EQ(percent->text(), QStringLiteral("5"));
+    clickRow(gd, 0);
+    EXPECT_EQ(gd->currentIndex().row(), 0);
+    EXPECT_EQ(percent->text(), QStringLiteral("2.5"));
+    EXPECT_EQ(messages.messages().size(), 3u);
+    EXPECT_EQ(stored(kTaxes, QStringLiteral("Percent")), QStringList({"2.5", "5"}));
+    action(&w, "mnBack")->trigger();
+    EXPECT_FALSE(w.isVisible());
 }
