@@ -5,7 +5,9 @@
 #include "settings/programsetup.h"
 #include "settings/radiogroup.h"
 #include "settings/saving.h"
+#include "ui/dialogs.h"
 #include "ui/keys.h"
+#include "ui/numberbox.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -36,6 +38,14 @@ QLineEdit* edit(const QString& objectName, QWidget* parent, int widthInChars = 0
     return e;
 }
 
+ui::NumberEdit* numberEdit(const QString& objectName, ProgramSetup::NumberBox box, QWidget* parent,
+                           int widthInChars) {
+    auto* e = new ui::NumberEdit(ProgramSetup::numberRule(box), parent);
+    e->setObjectName(objectName);
+    e->setFixedWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('0')) * widthInChars + 16);
+    return e;
+}
+
 QCheckBox* checkBox(const QString& objectName, const QString& text, QWidget* parent,
                     const QString& hint = QString()) {
     auto* c = new QCheckBox(text, parent);
@@ -50,9 +60,9 @@ QGroupBox* panel(const QString& objectName, const QString& heading, QWidget* par
     return p;
 }
 
-// Numeric masks such as "99;0; ": up to `digits` digits, blanks allowed (an emptied box is
-// replaced when the window closes).
-void allowDigits(QLineEdit* e, int digits) {
+// Numeric masks such as "99;0; ": up to `digits` digits, blanks allowed (an emptied terms box
+// stores 0).
+void allowDigits(ui::NumberEdit* e, int digits) {
     e->setMaxLength(digits);
     delete e->validator();
     e->setValidator(new QRegularExpressionValidator(
@@ -62,9 +72,9 @@ void allowDigits(QLineEdit* e, int digits) {
 // A stored value longer than the mask widens the mask instead of being cut, so that closing
 // the window unchanged never rewrites a counter (a cut customer counter would hand out
 // numbers again).
-void setMaskedText(QLineEdit* e, int digits, const QString& text) {
+void setMaskedText(ui::NumberEdit* e, int digits, const QString& text) {
     allowDigits(e, qMax(digits, int(text.size())));
-    e->setText(text);
+    e->setAcceptedText(text);
 }
 
 constexpr int kTermsDigits = 2;
@@ -107,7 +117,10 @@ void TfmDocumentdata::buildControls() {
                              pnlInvoice);
     lbNextInvNo =
         label(QStringLiteral("lbNextInvNo"), QStringLiteral("Next invoice number:"), pnlInvoice);
-    edNextInvNo = edit(QStringLiteral("edNextInvNo"), pnlInvoice, 10);
+    using ProgramSetup::NumberBox;
+    edNextInvNo = numberEdit(QStringLiteral("edNextInvNo"), NumberBox::NextInvNo, pnlInvoice, 10);
+    edNextInvNo->setConfirm(
+        [this](const ui::NumberReading& r) { return confirmNextInvoiceNumber(r.whole); });
     edNextInvNo->setFocusPolicy(Qt::ClickFocus);
     cbDisc = checkBox(QStringLiteral("cbDisc"), QStringLiteral("Discount"), pnlInvoice,
                       QStringLiteral("Suggest discount when invoicing"));
@@ -119,10 +132,10 @@ void TfmDocumentdata::buildControls() {
     cbPdf = checkBox(QStringLiteral("cbPdf"), QStringLiteral("pdf prints"), pnlInvoice,
                      QStringLiteral("Suggest pdf prints when printing invoices and reminders"));
     lbTerms = label(QStringLiteral("lbTerms"), QStringLiteral("Terms:"), pnlInvoice);
-    edTerms = edit(QStringLiteral("edTerms"), pnlInvoice, 3);
+    edTerms = numberEdit(QStringLiteral("edTerms"), NumberBox::Terms, pnlInvoice, 3);
     lbBetdagar = label(QStringLiteral("lbBetdagar"), QStringLiteral("(days)"), pnlInvoice);
     Label21 = label(QStringLiteral("Label21"), QStringLiteral("Invoice copies:"), pnlInvoice);
-    edCopies = edit(QStringLiteral("edCopies"), pnlInvoice, 3);
+    edCopies = numberEdit(QStringLiteral("edCopies"), NumberBox::Copies, pnlInvoice, 3);
     const QString copiesHint = QStringLiteral("If you want more than one copy of the invoice");
     Label21->setToolTip(copiesHint);
     edCopies->setToolTip(copiesHint);
@@ -148,7 +161,8 @@ void TfmDocumentdata::buildControls() {
                             QStringLiteral("Automatic customer numbers"), pnlCustomer);
     lbNextCustNo =
         label(QStringLiteral("lbNextCustNo"), QStringLiteral("Next customer number:"), pnlCustomer);
-    edNextCustNo = edit(QStringLiteral("edNextCustNo"), pnlCustomer, 6);
+    edNextCustNo =
+        numberEdit(QStringLiteral("edNextCustNo"), NumberBox::NextCustNo, pnlCustomer, 6);
     auto* customerLayout = new QGridLayout(pnlCustomer);
     customerLayout->addWidget(cbAutoCustNo, 0, 0, 1, 2);
     customerLayout->addWidget(lbNextCustNo, 1, 0);
@@ -165,7 +179,8 @@ void TfmDocumentdata::buildControls() {
         const QString n = QString::number(i + 1);
         auto* caption =
             label(QStringLiteral("lbRemind%1Days").arg(n), reminderCaptions[i], pnlReminder);
-        edRemindDays[i] = edit(QStringLiteral("edRemind%1Days").arg(n), pnlReminder, 4);
+        edRemindDays[i] = numberEdit(QStringLiteral("edRemind%1Days").arg(n),
+                                     ProgramSetup::kNumberBoxes[4 + i], pnlReminder, 4);
         auto* unit = label(QStringLiteral("lbRemind%1DaysUnit").arg(n), QStringLiteral("(days)"),
                            pnlReminder);
         auto* textCaption =
@@ -186,9 +201,11 @@ void TfmDocumentdata::buildControls() {
 
     // Finance charging
     pnlInterest = panel(QStringLiteral("pnlInterest"), QStringLiteral("Finance charging"), b);
-    edInterestrate = edit(QStringLiteral("edInterestrate"), pnlInterest, 10);
-    edInvCharge = edit(QStringLiteral("edInvCharge"), pnlInterest, 10);
-    edThreshold = edit(QStringLiteral("edThreshold"), pnlInterest, 10);
+    edInterestrate =
+        numberEdit(QStringLiteral("edInterestrate"), NumberBox::InterestRate, pnlInterest, 10);
+    edInvCharge =
+        numberEdit(QStringLiteral("edInvCharge"), NumberBox::InvoiceCharge, pnlInterest, 10);
+    edThreshold = numberEdit(QStringLiteral("edThreshold"), NumberBox::Threshold, pnlInterest, 10);
     auto* interestLayout = new QGridLayout(pnlInterest);
     interestLayout->addWidget(
         label(QStringLiteral("lbInterestrate"), QStringLiteral("Interest rate:"), pnlInterest), 0,
@@ -254,7 +271,6 @@ void TfmDocumentdata::buildControls() {
     connect(cbPrices, &QCheckBox::toggled, this, &TfmDocumentdata::cbPricesClick);
     connect(rgInvNo, &RadioGroup::itemIndexChanged, this, &TfmDocumentdata::rgInvNoClick);
     connect(cbAutoCustNo, &QCheckBox::toggled, this, &TfmDocumentdata::cbAutoCustNoClick);
-    connect(edCopies, &QLineEdit::editingFinished, this, &TfmDocumentdata::edCopiesExit);
     connect(btnInvoiceDesign, &QPushButton::clicked, this, &TfmDocumentdata::btnInvoiceDesignClick);
     connect(Button1, &QPushButton::clicked, this, &TfmDocumentdata::Button1Click);
 }
@@ -267,9 +283,9 @@ void TfmDocumentdata::FormCreate() {
 
     rgInvNo->setItemIndex(v.autonum);
     rgInvNoClick();
-    edNextInvNo->setText(v.nextInvNo);
+    edNextInvNo->setAcceptedText(v.nextInvNo);
     setMaskedText(edTerms, kTermsDigits, v.terms);
-    edCopies->setText(v.copies);
+    edCopies->setAcceptedText(v.copies);
 
     Service::Pdf = v.pdf;
     cbPdf->setChecked(Service::Pdf);
@@ -299,53 +315,83 @@ void TfmDocumentdata::FormCreate() {
     setMaskedText(edNextCustNo, kCustomerNumberDigits, v.nextCustNo);
 
     for (int i = 0; i < 3; ++i) {
-        edRemindDays[i]->setText(v.reminderDays[i]);
+        edRemindDays[i]->setAcceptedText(v.reminderDays[i]);
         mRemindText[i]->setPlainText(v.reminderTexts[i]);
     }
-    edInterestrate->setText(v.interestRate);
-    edInvCharge->setText(v.invoiceCharge);
-    edThreshold->setText(v.threshold);
+    edInterestrate->setAcceptedText(v.interestRate);
+    edInvCharge->setAcceptedText(v.invoiceCharge);
+    edThreshold->setAcceptedText(v.threshold);
 
     FDesignName = v.designName;
     FDesignFile = v.designFile;
     showDesignAndFreeText();
 }
 
+ui::NumberEdit* TfmDocumentdata::numberBox(ProgramSetup::NumberBox box) const {
+    using ProgramSetup::NumberBox;
+    switch (box) {
+    case NumberBox::NextInvNo:
+        return edNextInvNo;
+    case NumberBox::Terms:
+        return edTerms;
+    case NumberBox::Copies:
+        return edCopies;
+    case NumberBox::NextCustNo:
+        return edNextCustNo;
+    case NumberBox::Remind1Days:
+        return edRemindDays[0];
+    case NumberBox::Remind2Days:
+        return edRemindDays[1];
+    case NumberBox::Remind3Days:
+        return edRemindDays[2];
+    case NumberBox::InterestRate:
+        return edInterestrate;
+    case NumberBox::InvoiceCharge:
+        return edInvCharge;
+    case NumberBox::Threshold:
+        break;
+    }
+    return edThreshold;
+}
+
+bool TfmDocumentdata::confirmNextInvoiceNumber(qint64 next) {
+    // The documents do not change while this modal window is open: read them once.
+    if (!m_highestInvoiceNumberRead) {
+        m_highestInvoiceNumber = ProgramSetup::highestInvoiceNumber(Service::DataDir);
+        m_highestInvoiceNumberRead = true;
+    }
+    const QString question = ProgramSetup::usedInvoiceNumberQuestion(next, m_highestInvoiceNumber);
+    return question.isEmpty() || ui::AskYesNo(question, ui::MsgType::Warning);
+}
+
+bool TfmDocumentdata::FormCloseQuery() {
+    for (ProgramSetup::NumberBox box : ProgramSetup::kNumberBoxes)
+        if (!numberBox(box)->check())
+            return false;
+    return true;
+}
+
 void TfmDocumentdata::FormClose() {
     ProgramSetup::Values v;
     v.autonum = rgInvNo->itemIndex();
-    v.nextInvNo = edNextInvNo->text();
-    v.terms = edTerms->text();
-    v.copies = edCopies->text();
     v.pdf = cbPdf->isChecked();
     v.disc = cbDisc->isChecked();
     v.vat = cbVAT->isChecked();
     v.vatInPrice = cbPrices->isChecked();
     v.rounding = cbRound->isChecked();
     v.autoCust = cbAutoCustNo->isChecked();
-    v.nextCustNo = edNextCustNo->text();
-    for (int i = 0; i < 3; ++i) {
-        v.reminderDays[i] = edRemindDays[i]->text();
+    for (int i = 0; i < 3; ++i)
         v.reminderTexts[i] = mRemindText[i]->toPlainText();
-    }
-    v.interestRate = edInterestrate->text();
-    v.invoiceCharge = edInvCharge->text();
-    v.threshold = edThreshold->text();
+    for (ProgramSetup::NumberBox box : ProgramSetup::kNumberBoxes)
+        ProgramSetup::numberText(v, box) = numberBox(box)->text();
     v.designName = FDesignName;
     v.designFile = FDesignFile;
     v.freeText = Service::FriTextNamn;
 
     ProgramSetup::normalize(v);
     // The boxes show what is stored.
-    edNextInvNo->setText(v.nextInvNo);
-    edTerms->setText(v.terms);
-    edCopies->setText(v.copies);
-    edNextCustNo->setText(v.nextCustNo);
-    for (int i = 0; i < 3; ++i)
-        edRemindDays[i]->setText(v.reminderDays[i]);
-    edInterestrate->setText(v.interestRate);
-    edInvCharge->setText(v.invoiceCharge);
-    edThreshold->setText(v.threshold);
+    for (ProgramSetup::NumberBox box : ProgramSetup::kNumberBoxes)
+        numberBox(box)->setAcceptedText(ProgramSetup::numberText(v, box));
 
     SettingsFile ini(Service::filePath(Service::DataDir, QLatin1String(Service::kInvoiceIni)));
     ProgramSetup::write(ini, v);
@@ -381,7 +427,7 @@ void TfmDocumentdata::cbAutoCustNoClick() {
 }
 
 void TfmDocumentdata::edCopiesExit() {
-    edCopies->setText(ProgramSetup::wholeNumberOr(edCopies->text(), QStringLiteral("1")));
+    edCopies->check();
 }
 
 void TfmDocumentdata::btnInvoiceDesignClick() {

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "settings/programsetup.h"
 #include "ui/form.h"
 
 #include <QString>
 
 #include <array>
+#include <optional>
+
+namespace ui {
+class NumberEdit;
+}
 
 class QCheckBox;
 class QGroupBox;
@@ -15,8 +21,13 @@ class QPushButton;
 class RadioGroup;
 
 // "Program setup": edits the user settings of MRVInv.ini. The settings are read when the
-// window opens and written back, with every invalid number replaced, whatever closes it.
-// The switches Pdf, Disc, VAT and VATinPrice change the service globals at once.
+// window opens and written back whatever closes it. The number boxes are ui::NumberEdit boxes
+// with the rules of ProgramSetup::numberRule: a text that is not such a number is refused with
+// a message naming the box when the box is left or the window is closed; the box keeps it and
+// the focus, the window stays open and nothing is stored until it is put right (Escape brings
+// back the stored value). A next invoice number that is not above every number already used
+// asks before it is accepted. The switches Pdf, Disc, VAT and VATinPrice change the service
+// globals at once.
 //
 // Open it with ui::execModal<TfmDocumentdata>(owner).
 class TfmDocumentdata : public ui::Form {
@@ -39,6 +50,7 @@ public slots:
     void cbPricesClick();
     void rgInvNoClick();
     void cbAutoCustNoClick();
+    // Checks the copies box as leaving it does.
     void edCopiesExit();
     void btnInvoiceDesignClick();
     void Button1Click();
@@ -46,46 +58,53 @@ public slots:
     void showDesignAndFreeText();
 
 protected:
+    // Every changed number box passes its check before anything is stored.
+    bool FormCloseQuery() override;
     void FormClose() override;
 
 private:
     void buildControls();
     void FormCreate();
+    ui::NumberEdit* numberBox(ProgramSetup::NumberBox box) const;
+    bool confirmNextInvoiceNumber(qint64 next);
 
     QGroupBox* pnlInvoice = nullptr;
     RadioGroup* rgInvNo = nullptr;
     QLabel* lbNextInvNo = nullptr;
-    QLineEdit* edNextInvNo = nullptr;
+    ui::NumberEdit* edNextInvNo = nullptr;
     QCheckBox* cbDisc = nullptr;
     QCheckBox* cbVAT = nullptr;
     QCheckBox* cbPrices = nullptr;
     QCheckBox* cbRound = nullptr;
     QCheckBox* cbPdf = nullptr;
     QLabel* lbTerms = nullptr;
-    QLineEdit* edTerms = nullptr;
+    ui::NumberEdit* edTerms = nullptr;
     QLabel* lbBetdagar = nullptr;
     QLabel* Label21 = nullptr;
-    QLineEdit* edCopies = nullptr;
+    ui::NumberEdit* edCopies = nullptr;
 
     QGroupBox* pnlCustomer = nullptr;
     QCheckBox* cbAutoCustNo = nullptr;
     QLabel* lbNextCustNo = nullptr;
-    QLineEdit* edNextCustNo = nullptr;
+    ui::NumberEdit* edNextCustNo = nullptr;
 
     QGroupBox* pnlReminder = nullptr;
-    std::array<QLineEdit*, 3> edRemindDays{};
+    std::array<ui::NumberEdit*, 3> edRemindDays{};
     std::array<QPlainTextEdit*, 3> mRemindText{};
 
     QGroupBox* pnlInterest = nullptr;
-    QLineEdit* edInterestrate = nullptr;
-    QLineEdit* edInvCharge = nullptr;
-    QLineEdit* edThreshold = nullptr;
+    ui::NumberEdit* edInterestrate = nullptr;
+    ui::NumberEdit* edInvCharge = nullptr;
+    ui::NumberEdit* edThreshold = nullptr;
 
     QGroupBox* pnlDesign = nullptr;
     QLineEdit* edInvoiceDesign = nullptr;
     QPushButton* btnInvoiceDesign = nullptr;
     QLineEdit* edFreeText = nullptr;
     QPushButton* Button1 = nullptr;
+
+    std::optional<qint64> m_highestInvoiceNumber;
+    bool m_highestInvoiceNumberRead = false;
 };
 
 // The open program setup window, or null; the design selection and the free text editor

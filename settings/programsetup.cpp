@@ -1,9 +1,15 @@
 #include "settings/programsetup.h"
 
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/session.h"
 #include "service/numbers.h"
 #include "service/settingsfile.h"
 #include "service/textroutines.h"
+#include "settings/logging.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace ProgramSetup {
@@ -69,50 +75,110 @@ Values read(const SettingsFile& file) {
     return v;
 }
 
-QString wholeNumberOr(const QString& text, const QString& replacement, int offset) {
-    const std::optional<int> n = Numbers::parseInteger(text);
-    if (!n)
-        return replacement;
-    const qint64 shifted = qint64(*n) + offset;
-    if (shifted < std::numeric_limits<int>::min() || shifted > std::numeric_limits<int>::max())
-        return replacement;
-    return text;
+ui::NumberRule numberRule(NumberBox box) {
+    using ui::NumberRule;
+    constexpr qint64 kTop = std::numeric_limits<int>::max();
+    switch (box) {
+    case NumberBox::NextInvNo:
+        return NumberRule::wholeNumber(QStringLiteral("Next invoice number"), 1, kTop)
+            .allowEmpty(false);
+    case NumberBox::Terms:
+        return NumberRule::wholeNumber(QStringLiteral("Terms"), 0, kTop);
+    case NumberBox::Copies:
+        return NumberRule::wholeNumber(QStringLiteral("Invoice copies"), 1, 99).allowEmpty(false);
+    case NumberBox::NextCustNo:
+        return NumberRule::wholeNumber(QStringLiteral("Next customer number"), 1, kTop)
+            .allowEmpty(false);
+    case NumberBox::Remind1Days:
+        return NumberRule::wholeNumber(QStringLiteral("First reminder after"), 0, kTop)
+            .allowEmpty(false);
+    case NumberBox::Remind2Days:
+        return NumberRule::wholeNumber(QStringLiteral("Second reminder after"), 0, kTop)
+            .allowEmpty(false);
+    case NumberBox::Remind3Days:
+        return NumberRule::wholeNumber(QStringLiteral("Third reminder after"), 0, kTop)
+            .allowEmpty(false);
+    case NumberBox::InterestRate:
+        return NumberRule::decimal(QStringLiteral("Interest rate"), 0, 100);
+    case NumberBox::InvoiceCharge:
+        return NumberRule::amount(QStringLiteral("Invoice charge"), Currency());
+    case NumberBox::Threshold:
+        return NumberRule::amount(QStringLiteral("Lowest amount"), Currency());
+    }
+    return {};
 }
 
-QString decimalOrZero(const QString& text, const QLocale& locale) {
-    return Numbers::parseDecimal(text, locale) ? text : QStringLiteral("0");
+const QString& numberText(const Values& v, NumberBox box) {
+    switch (box) {
+    case NumberBox::NextInvNo:
+        return v.nextInvNo;
+    case NumberBox::Terms:
+        return v.terms;
+    case NumberBox::Copies:
+        return v.copies;
+    case NumberBox::NextCustNo:
+        return v.nextCustNo;
+    case NumberBox::Remind1Days:
+        return v.reminderDays[0];
+    case NumberBox::Remind2Days:
+        return v.reminderDays[1];
+    case NumberBox::Remind3Days:
+        return v.reminderDays[2];
+    case NumberBox::InterestRate:
+        return v.interestRate;
+    case NumberBox::InvoiceCharge:
+        return v.invoiceCharge;
+    case NumberBox::Threshold:
+        break;
+    }
+    return v.threshold;
 }
 
-void normalize(Values& v, const QLocale& locale) {
-    const QString zero = QStringLiteral("0");
-    // The counters are stored as "next number - 1", which must still be a number.
-    v.nextInvNo = wholeNumberOr(v.nextInvNo, zero, -1);
-    v.terms = wholeNumberOr(v.terms, zero);
-    v.copies = wholeNumberOr(v.copies, QStringLiteral("1"));
-    v.nextCustNo = wholeNumberOr(v.nextCustNo, zero, -1);
-    for (QString& days : v.reminderDays)
-        days = wholeNumberOr(days, zero);
-    v.interestRate = decimalOrZero(v.interestRate, locale);
-    v.invoiceCharge = decimalOrZero(v.invoiceCharge, locale);
-    v.threshold = decimalOrZero(v.threshold, locale);
+QString& numberText(Values& v, NumberBox box) {
+    return const_cast<QString&>(numberText(static_cast<const Values&>(v), box));
 }
+
+void normalize(Values& v) {
+    for (NumberBox box : kNumberBoxes) {
+        QString& text = numberText(v, box);
+        if (text.trimmed().isEmpty() && numberRule(box).emptyAllowed())
+            text = QStringLiteral("0");
+    }
+}
+
+namespace {
+
+// A counter as stored: the number before the next one, within what the file's integers hold.
+int lastNumber(const QString& next) {
+    bool ok = false;
+    const qint64 n = next.trimmed().toLongLong(&ok);
+    if (!ok)
+        return 0;
+    return static_cast<int>(std::clamp<qint64>(n - 1, std::numeric_limits<int>::min(),
+                                               std::numeric_limits<int>::max()));
+}
+
+} // namespace
 
 void write(SettingsFile& file, const Values& v) {
     const QString s = QLatin1String(kSection);
-    auto number = [](const QString& text) { return Numbers::parseInteger(text).value_or(0); };
+    auto number = [](const QString& text, int otherwise) {
+        return Numbers::parseInteger(text).value_or(otherwise);
+    };
     file.writeInteger(s, key("Autonum"), v.autonum);
-    file.writeInteger(s, key("LastTotalSeqNo"), number(v.nextInvNo) - 1);
-    file.writeInteger(s, key("Terms"), number(v.terms));
-    file.writeInteger(s, key("Copies"), Numbers::parseInteger(v.copies).value_or(1));
+    file.writeInteger(s, key("LastTotalSeqNo"), lastNumber(v.nextInvNo));
+    file.writeInteger(s, key("Terms"), number(v.terms, 0));
+    file.writeInteger(s, key("Copies"), number(v.copies, 1));
     file.writeBool(s, key("pdf"), v.pdf);
     file.writeBool(s, key("Disc"), v.disc);
     file.writeBool(s, key("VAT"), v.vat);
     file.writeBool(s, key("VATinPrice"), v.vatInPrice);
     file.writeBool(s, key("Rounding"), v.rounding);
     file.writeBool(s, key("AutoCust"), v.autoCust);
-    file.writeInteger(s, key("LastCustNo"), number(v.nextCustNo) - 1);
+    file.writeInteger(s, key("LastCustNo"), lastNumber(v.nextCustNo));
     for (int i = 0; i < 3; ++i)
-        file.writeInteger(s, reminderKey(i, "Days"), number(v.reminderDays[i]));
+        file.writeInteger(s, reminderKey(i, "Days"),
+                          number(v.reminderDays[i], kDefaultReminderDays[i]));
     for (int i = 0; i < 3; ++i)
         file.writeString(s, reminderKey(i, "Text"), StrStringToEscaped(v.reminderTexts[i]));
     file.writeString(s, key("Interestrate"), v.interestRate);
@@ -121,6 +187,37 @@ void write(SettingsFile& file, const Values& v) {
     file.writeString(s, key("DesignName"), v.designName);
     file.writeString(s, key("DesignFile"), v.designFile);
     file.writeString(s, key("FreeText"), v.freeText);
+}
+
+std::optional<qint64> highestInvoiceNumber(const QString& dataDir) {
+    db::Session session(QStringLiteral("sSetup"));
+    session.AddPassword(QStringLiteral("GRAND"));
+    db::Query query;
+    query.setSession(&session);
+    query.setDatabaseName(dataDir);
+    // Only numbers made of digits count; other documents may be numbered otherwise.
+    query.SQL() << QStringLiteral("SELECT MAX(CAST(\"Invoice no\" AS INTEGER)) AS Highest")
+                << QStringLiteral("FROM IHead WHERE \"Invoice no\" GLOB '[0-9]*'")
+                << QStringLiteral("AND \"Invoice no\" NOT GLOB '*[^0-9]*'");
+    try {
+        query.Open();
+        if (query.Eof() || query.Fields(0).IsNull())
+            return std::nullopt;
+        return query.Fields(0).AsInteger();
+    } catch (const db::EngineError& e) {
+        // No documents to compare with: nothing to warn about.
+        qCInfo(lcSettings) << "invoice numbers not checked:" << e.message();
+        return std::nullopt;
+    }
+}
+
+QString usedInvoiceNumberQuestion(qint64 next, std::optional<qint64> highest) {
+    if (!highest || next > *highest)
+        return QString();
+    return QStringLiteral("Invoices up to number %1 have already been made, so %2 may be given "
+                          "twice.\nMake %2 the next invoice number anyway?")
+        .arg(*highest)
+        .arg(next);
 }
 
 TaxCaptions taxCaptions(const QString& country) {

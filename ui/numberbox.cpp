@@ -231,19 +231,22 @@ bool NumberEdit::check() {
         ~Done() { flag = false; }
     } done{m_checking};
     const NumberReading r = reading();
+    const bool visible = isVisibleTo(window());
     if (!r) {
         refuseInBox(this, r.message);
-        return false;
-    }
-    if (m_confirm && !m_confirm(r)) {
-        if (isVisibleTo(window())) {
+    } else if (m_confirm && !m_confirm(r)) {
+        if (visible) {
             setFocus(Qt::OtherFocusReason);
             selectAll();
         }
-        return false;
+    } else {
+        m_accepted = text();
+        return true;
     }
-    m_accepted = text();
-    return true;
+    // A box the window hides just now cannot be put right; it goes back to what it held.
+    if (!visible)
+        setText(m_accepted);
+    return false;
 }
 
 void NumberEdit::focusOutEvent(QFocusEvent* event) {

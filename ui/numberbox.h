@@ -96,7 +96,8 @@ public:
     void setConfirm(Confirm confirm) { m_confirm = std::move(confirm); }
 
     // True when the text is the accepted one or passes the rule and the confirmation (it then
-    // becomes the accepted text). Otherwise false after the message, with the focus in the box.
+    // becomes the accepted text). Otherwise false after the message, with the focus in the box;
+    // a box that is hidden at the time goes back to its accepted text instead.
     bool check();
 
 protected:

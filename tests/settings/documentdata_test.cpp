@@ -2,6 +2,9 @@
 #include "settings/programsetup.h"
 #include "settings/radiogroup.h"
 
+#include "db/datasetup.h"
+#include "db/session.h"
+#include "db/table.h"
 #include "service/service.h"
 #include "service/settingsfile.h"
 
@@ -9,6 +12,7 @@
 #include "support/testenv.h"
 #include "support/uihooks.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -51,6 +55,19 @@ public:
 private:
     QString m_path;
 };
+
+// Replaces what a box holds, as typing would.
+void type(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+// Leaves a box the way Tab does.
+void leave(QLineEdit* edit) {
+    QTest::keyClick(edit, Qt::Key_Tab);
+}
 
 // Restores the default locale however a test ends.
 struct LocaleGuard {
@@ -116,67 +133,203 @@ TEST(ProgramSetup, MissingOrEmptyFileShowsDefaultsAndClosingWritesEveryKey) {
     }
 }
 
-TEST(ProgramSetup, ClearedNextInvoiceNumberStoresMinusOneAndShowsZeroNextTime) {
+TEST(ProgramSetup, ClearedNextInvoiceNumberIsRefusedAndTheCounterKept) {
     TempDataDir dir;
     dir.writeFile(QLatin1String(Service::kInvoiceIni),
                   "[Invoice]\nAutonum=2\nLastTotalSeqNo=41\nLastDaySeqNo=7\n"
                   "LastDate=2026-03-01\n[Other]\nKeep=me\n");
-    runWindow<TfmDocumentdata>(kSetup, [](TfmDocumentdata* w) {
+    MessageRecorder messages;
+    runWindow<TfmDocumentdata>(kSetup, [&](TfmDocumentdata* w) {
         EXPECT_EQ(invoiceNumbers(w)->itemIndex(), 2);
         EXPECT_FALSE(lineEdit(w, "edNextInvNo")->isHidden());
         EXPECT_EQ(lineEdit(w, "edNextInvNo")->text(), QStringLiteral("42"));
         EXPECT_EQ(lineEdit(w, "edNextInvNo")->focusPolicy(), Qt::ClickFocus);
         lineEdit(w, "edNextInvNo")->clear();
+        w->findChild<QAction*>(QStringLiteral("mnBack"))->trigger();
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(messages.texts(), QStringList({"Next invoice number: a number is needed."}));
+        lineEdit(w, "edNextInvNo")->setText(QStringLiteral("42"));
     });
     const SetupFile file(dir);
-    EXPECT_EQ(file.value("LastTotalSeqNo"), QStringLiteral("-1"));
+    EXPECT_EQ(file.value("LastTotalSeqNo"), QStringLiteral("41"));
     // Keys and sections of other writers stay.
     EXPECT_EQ(file.value("LastDaySeqNo"), QStringLiteral("7"));
     EXPECT_EQ(file.value("LastDate"), QStringLiteral("2026-03-01"));
     EXPECT_EQ(storedValue(file.path(), QStringLiteral("Other"), QStringLiteral("Keep")),
               QStringLiteral("me"));
-    runWindow<TfmDocumentdata>(kSetup, [](TfmDocumentdata* w) {
-        EXPECT_EQ(lineEdit(w, "edNextInvNo")->text(), QStringLiteral("0"));
-    });
 }
 
-TEST(ProgramSetup, InvalidNumbersAreReplacedAndTheReplacementIsWritten) {
+TEST(ProgramSetup, UnreadableStoredNumbersShowTheirDefaults) {
     TempDataDir dir;
     dir.writeFile(QLatin1String(Service::kInvoiceIni),
-                  "[Invoice]\nAutonum=9\nTerms=abc\nCopies=\nLastCustNo=x\nReminder2Days=1.5\n");
+                  "[Invoice]\nAutonum=9\nTerms=abc\nCopies=\nLastCustNo=x\nReminder2Days=1.5\n"
+                  "LastTotalSeqNo=2147483647\n");
     runWindow<TfmDocumentdata>(kSetup, [](TfmDocumentdata* w) {
-        // Unreadable values show their defaults.
         EXPECT_EQ(invoiceNumbers(w)->itemIndex(), 0);
         EXPECT_EQ(lineEdit(w, "edTerms")->text(), QStringLiteral("0"));
         EXPECT_EQ(lineEdit(w, "edCopies")->text(), QStringLiteral("1"));
         EXPECT_EQ(lineEdit(w, "edRemind2Days")->text(), QStringLiteral("20"));
-        // Leaving the copies box puts right what is not a whole number at once.
-        lineEdit(w, "edCopies")->setText(QStringLiteral("two"));
-        w->edCopiesExit();
-        EXPECT_EQ(lineEdit(w, "edCopies")->text(), QStringLiteral("1"));
-        lineEdit(w, "edCopies")->setText(QStringLiteral("3x"));
-        lineEdit(w, "edTerms")->clear();
-        lineEdit(w, "edNextCustNo")->clear();
-        lineEdit(w, "edRemind1Days")->setText(QStringLiteral("ten"));
-        lineEdit(w, "edRemind3Days")->setText(QStringLiteral(" 45 "));
-        lineEdit(w, "edInvCharge")->setText(QStringLiteral("abc"));
+        EXPECT_EQ(lineEdit(w, "edNextCustNo")->text(), QStringLiteral("1"));
+        // A counter at the top of the range shows the number after it, and is kept as it was.
+        EXPECT_EQ(lineEdit(w, "edNextInvNo")->text(), QStringLiteral("2147483648"));
     });
     const SetupFile file(dir);
     EXPECT_EQ(file.value("Autonum"), QStringLiteral("0"));
     EXPECT_EQ(file.value("Copies"), QStringLiteral("1"));
     EXPECT_EQ(file.value("Terms"), QStringLiteral("0"));
-    EXPECT_EQ(file.value("LastCustNo"), QStringLiteral("-1"));
-    EXPECT_EQ(file.value("Reminder1Days"), QStringLiteral("0"));
-    EXPECT_EQ(file.value("Reminder3Days"), QStringLiteral("45"));
-    EXPECT_EQ(file.value("InvoiceCharge"), QStringLiteral("0"));
+    EXPECT_EQ(file.value("LastCustNo"), QStringLiteral("0"));
+    EXPECT_EQ(file.value("Reminder2Days"), QStringLiteral("20"));
+    EXPECT_EQ(file.value("LastTotalSeqNo"), QStringLiteral("2147483647"));
+}
 
-    // A counter at the bottom of the range has no "next number - 1" and is replaced too.
-    EXPECT_EQ(ProgramSetup::wholeNumberOr(QStringLiteral("-2147483648"), QStringLiteral("0"), -1),
-              QStringLiteral("0"));
-    EXPECT_EQ(ProgramSetup::wholeNumberOr(QStringLiteral("-2147483647"), QStringLiteral("0"), -1),
-              QStringLiteral("-2147483647"));
-    EXPECT_EQ(ProgramSetup::wholeNumberOr(QStringLiteral("99999999999"), QStringLiteral("1")),
-              QStringLiteral("1"));
+TEST(ProgramSetup, NumberRulesOfTheBoxes) {
+    using ProgramSetup::NumberBox;
+    const QLocale c = QLocale::c();
+    auto reads = [&](NumberBox box, const char* text) {
+        return ProgramSetup::numberRule(box).read(QLatin1String(text), c).ok;
+    };
+    EXPECT_TRUE(reads(NumberBox::NextInvNo, "1"));
+    EXPECT_TRUE(reads(NumberBox::NextInvNo, "2147483647"));
+    EXPECT_FALSE(reads(NumberBox::NextInvNo, "0"));
+    EXPECT_FALSE(reads(NumberBox::NextInvNo, "2147483648"));
+    EXPECT_FALSE(reads(NumberBox::NextInvNo, ""));
+    EXPECT_FALSE(reads(NumberBox::NextCustNo, "-5"));
+    EXPECT_TRUE(reads(NumberBox::Terms, ""));
+    EXPECT_TRUE(reads(NumberBox::Copies, "99"));
+    EXPECT_FALSE(reads(NumberBox::Copies, "100"));
+    EXPECT_FALSE(reads(NumberBox::Copies, "0"));
+    EXPECT_TRUE(reads(NumberBox::Remind1Days, "0"));
+    EXPECT_FALSE(reads(NumberBox::Remind3Days, ""));
+    EXPECT_TRUE(reads(NumberBox::InterestRate, ""));
+    EXPECT_TRUE(reads(NumberBox::InterestRate, "8.25"));
+    EXPECT_FALSE(reads(NumberBox::InterestRate, "-7.5"));
+    EXPECT_FALSE(reads(NumberBox::InterestRate, "101"));
+    EXPECT_TRUE(reads(NumberBox::InvoiceCharge, "25.5"));
+    EXPECT_FALSE(reads(NumberBox::InvoiceCharge, "0.00001"));
+    EXPECT_FALSE(reads(NumberBox::Threshold, "-1"));
+
+    ProgramSetup::Values v;
+    v.terms = QStringLiteral(" ");
+    v.interestRate.clear();
+    v.copies = QStringLiteral("2");
+    ProgramSetup::normalize(v);
+    EXPECT_EQ(v.terms, QStringLiteral("0"));
+    EXPECT_EQ(v.interestRate, QStringLiteral("0"));
+    EXPECT_EQ(v.copies, QStringLiteral("2"));
+    EXPECT_TRUE(v.nextInvNo.isEmpty()); // not for boxes that must hold a number
+}
+
+TEST(ProgramSetup, TypedTextThatIsNotANumberIsRefusedAndTheStoredValueStays) {
+    LocaleGuard guard;
+    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
+    TempDataDir dir;
+    const QByteArray before = "[Invoice]\nAutonum=2\nLastTotalSeqNo=11\nInterestrate=8\n"
+                              "InvoiceCharge=25\nReminder1Days=10\nCopies=2\n";
+    dir.writeFile(QLatin1String(Service::kInvoiceIni), before);
+    MessageRecorder messages;
+    runWindow<TfmDocumentdata>(kSetup, [&](TfmDocumentdata* w) {
+        QApplication::setActiveWindow(w);
+        struct Case {
+            const char* box;
+            const char* typed;
+            const char* message;
+            const char* stored;
+        };
+        for (const Case& c :
+             {Case{"edNextInvNo", "A12", "Next invoice number: \"A12\" is not a whole number.",
+                   "12"},
+              Case{"edInterestrate", "-7,5abc", "Interest rate: \"-7,5abc\" is not a number.", "8"},
+              Case{"edInvCharge", "Z", "Invoice charge: \"Z\" is not a number.", "25"},
+              Case{"edRemind1Days", "1e3", "First reminder after: \"1e3\" is not a whole number.",
+                   "10"},
+              Case{"edCopies", "0", "Invoice copies: 0 is outside 1 to 99.", "2"}}) {
+            SCOPED_TRACE(c.box);
+            messages.clear();
+            QLineEdit* box = lineEdit(w, c.box);
+            // Leaving the box: refused, and the user is back in the box with the text.
+            type(box, QLatin1String(c.typed));
+            leave(box);
+            EXPECT_EQ(messages.texts(), QStringList({QLatin1String(c.message)}));
+            EXPECT_TRUE(box->hasFocus());
+            EXPECT_EQ(box->text(), QLatin1String(c.typed));
+            // Closing: refused the same way, nothing is written.
+            w->findChild<QAction*>(QStringLiteral("mnBack"))->trigger();
+            EXPECT_TRUE(w->isVisible());
+            EXPECT_EQ(messages.messages().size(), 2u);
+            EXPECT_TRUE(box->hasFocus());
+            EXPECT_EQ(dir.readFile(QLatin1String(Service::kInvoiceIni)), before);
+            // Escape brings back the value the setting has.
+            QTest::keyClick(box, Qt::Key_Escape);
+            EXPECT_EQ(box->text(), QLatin1String(c.stored));
+        }
+        // Refused at closing even when the box was never left.
+        messages.clear();
+        lineEdit(w, "edThreshold")->setText(QStringLiteral("1.000,00"));
+        w->findChild<QAction*>(QStringLiteral("mnBack"))->trigger();
+        EXPECT_EQ(messages.texts(), QStringList({"Lowest amount: \"1.000,00\" is not a number."}));
+        EXPECT_TRUE(lineEdit(w, "edThreshold")->hasFocus());
+        lineEdit(w, "edThreshold")->setText(QStringLiteral("1000,50"));
+    });
+    const SetupFile file(dir);
+    EXPECT_EQ(file.value("LastTotalSeqNo"), QStringLiteral("11"));
+    EXPECT_EQ(file.value("Interestrate"), QStringLiteral("8"));
+    EXPECT_EQ(file.value("InvoiceCharge"), QStringLiteral("25"));
+    EXPECT_EQ(file.value("Reminder1Days"), QStringLiteral("10"));
+    EXPECT_EQ(file.value("Copies"), QStringLiteral("2"));
+    EXPECT_EQ(file.value("Threshold"), QStringLiteral("1000,50"));
+}
+
+TEST(ProgramSetup, ANextInvoiceNumberAlreadyUsedAsksFirst) {
+    TempDataDir dir;
+    QString error;
+    ASSERT_TRUE(db::createDataDir(dir.path(), false, &error)) << error.toStdString();
+    EXPECT_FALSE(ProgramSetup::highestInvoiceNumber(dir.path()));
+    {
+        db::Session session(QStringLiteral("sTest"));
+        session.AddPassword(QStringLiteral("GRAND"));
+        db::Table heads;
+        heads.setSession(&session);
+        heads.setDatabaseName(dir.path());
+        heads.setTableName(QStringLiteral("IHead"));
+        heads.Open();
+        for (const char* number : {"99", "100", "A-7", "", "0042", "12x"}) {
+            heads.Append();
+            heads.FieldByName(QStringLiteral("Invoice no")).setAsString(QLatin1String(number));
+            heads.Post();
+        }
+    }
+    EXPECT_EQ(ProgramSetup::highestInvoiceNumber(dir.path()), 100);
+    EXPECT_TRUE(ProgramSetup::usedInvoiceNumberQuestion(101, 100).isEmpty());
+    EXPECT_TRUE(ProgramSetup::usedInvoiceNumberQuestion(5, std::nullopt).isEmpty());
+
+    dir.writeFile(QLatin1String(Service::kInvoiceIni),
+                  "[Invoice]\nAutonum=2\nLastTotalSeqNo=100\n");
+    MessageRecorder messages;
+    runWindow<TfmDocumentdata>(kSetup, [&](TfmDocumentdata* w) {
+        QApplication::setActiveWindow(w);
+        QLineEdit* next = lineEdit(w, "edNextInvNo");
+        EXPECT_EQ(next->text(), QStringLiteral("101"));
+        type(next, QStringLiteral("150"));
+        leave(next);
+        EXPECT_TRUE(messages.empty()); // above every number used: nothing to ask
+        type(next, QStringLiteral("50"));
+        messages.answer(ui::MsgButton::No);
+        leave(next);
+        ASSERT_EQ(messages.messages().size(), 1u);
+        EXPECT_EQ(messages.messages()[0].buttons, ui::MsgButton::Yes | ui::MsgButton::No);
+        EXPECT_EQ(messages.texts()[0], ProgramSetup::usedInvoiceNumberQuestion(50, 100));
+        EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("100")));
+        EXPECT_TRUE(next->hasFocus());
+        // No keeps the window open at closing too; Yes accepts the number, asked only once.
+        messages.answer(ui::MsgButton::No);
+        w->findChild<QAction*>(QStringLiteral("mnBack"))->trigger();
+        EXPECT_TRUE(w->isVisible());
+        messages.answer(ui::MsgButton::Yes);
+        leave(next);
+        EXPECT_EQ(messages.messages().size(), 3u);
+    });
+    EXPECT_EQ(messages.messages().size(), 3u);
+    EXPECT_EQ(SetupFile(dir).value("LastTotalSeqNo"), QStringLiteral("49"));
 }
 
 TEST(ProgramSetup, MasksTakeOnlyTheirDigits) {
@@ -319,6 +472,7 @@ TEST(ProgramSetup, RemindersOfSeveralLinesComeBackUnchanged) {
 
 TEST(ProgramSetup, DecimalFieldsFollowTheDesktopNumberFormat) {
     LocaleGuard guard;
+    MessageRecorder messages;
     auto typeAndClose = [](const QString& rate, const QString& charge, const QString& threshold) {
         runWindow<TfmDocumentdata>(kSetup, [&](TfmDocumentdata* w) {
             lineEdit(w, "edInterestrate")->setText(rate);
@@ -329,11 +483,11 @@ TEST(ProgramSetup, DecimalFieldsFollowTheDesktopNumberFormat) {
     {
         QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
         TempDataDir dir;
-        typeAndClose(QStringLiteral("8,5"), QStringLiteral("50"), QStringLiteral("1.000,00"));
+        typeAndClose(QStringLiteral("8,5"), QStringLiteral("50"), QStringLiteral("1000,00"));
         const SetupFile file(dir);
         EXPECT_EQ(file.value("Interestrate"), QStringLiteral("8,5"));
         EXPECT_EQ(file.value("InvoiceCharge"), QStringLiteral("50"));
-        EXPECT_EQ(file.value("Threshold"), QStringLiteral("0"));
+        EXPECT_EQ(file.value("Threshold"), QStringLiteral("1000,00"));
         // Read back as typed, not reformatted.
         runWindow<TfmDocumentdata>(kSetup, [](TfmDocumentdata* w) {
             EXPECT_EQ(lineEdit(w, "edInterestrate")->text(), QStringLiteral("8,5"));
@@ -342,12 +496,22 @@ TEST(ProgramSetup, DecimalFieldsFollowTheDesktopNumberFormat) {
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         TempDataDir dir;
-        typeAndClose(QStringLiteral("8,5"), QStringLiteral("12.50"), QStringLiteral(""));
+        typeAndClose(QStringLiteral("8.5"), QStringLiteral("12.50"), QStringLiteral(""));
         const SetupFile file(dir);
-        EXPECT_EQ(file.value("Interestrate"), QStringLiteral("0"));
+        EXPECT_EQ(file.value("Interestrate"), QStringLiteral("8.5"));
         EXPECT_EQ(file.value("InvoiceCharge"), QStringLiteral("12.50"));
         EXPECT_EQ(file.value("Threshold"), QStringLiteral("0"));
+        // A decimal comma where the point is the separator is refused, never stored as 0.
+        runWindow<TfmDocumentdata>(kSetup, [&](TfmDocumentdata* w) {
+            lineEdit(w, "edInterestrate")->setText(QStringLiteral("8,5"));
+            w->findChild<QAction*>(QStringLiteral("mnBack"))->trigger();
+            EXPECT_TRUE(w->isVisible());
+            EXPECT_EQ(messages.texts(), QStringList({"Interest rate: \"8,5\" is not a number."}));
+            QTest::keyClick(lineEdit(w, "edInterestrate"), Qt::Key_Escape);
+        });
+        EXPECT_EQ(SetupFile(dir).value("Interestrate"), QStringLiteral("8.5"));
     }
+    EXPECT_EQ(messages.messages().size(), 1u);
 }
 
 TEST(ProgramSetup, DesignAndFreeTextGoThroughTheOpenWindow) {

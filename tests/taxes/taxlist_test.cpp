@@ -7,10 +7,12 @@
 #include "taxes/tfmqrtaxprint.h"
 #include "taxes/tfmtaxes.h"
 #include "taxes/tfmvatreg.h"
+#include "ui/dbcontrols.h"
 
 #include <QAction>
 #include <QImage>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 using namespace report;
@@ -201,6 +203,16 @@ TEST_F(TaxesTest, RendersTheWindowsWhenAsked) {
             grab(p, "taxlist.png");
         });
         w.findChild<QAction*>(QStringLiteral("mnPrint"))->trigger();
+        // A new tax with a refused rate: its own row, the boxes on it.
+        w.findChild<QPushButton*>(QStringLiteral("btnNy"))->click();
+        auto* description = w.findChild<ui::DBEdit*>(QStringLiteral("dbedDescription"));
+        auto* percent = w.findChild<ui::DBEdit*>(QStringLiteral("dbedPercent"));
+        QTest::keyClicks(description, QStringLiteral("Road toll"));
+        percent->setFocus();
+        QTest::keyClicks(percent, QStringLiteral("abc"));
+        percent->commit();
+        grab(&w, "taxes-refused.png");
+        QTest::keyClick(percent, Qt::Key_Escape);
         w.close();
     }
     TfmVATReg v(nullptr);
