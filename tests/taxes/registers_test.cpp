@@ -479,11 +479,17 @@ TEST_F(TaxesTest, RefusedChangeOfATaxKeepsItAndEscapeGivesItBack) {
     EXPECT_EQ(messages.messages().size(), 1u);
     EXPECT_EQ(gd->currentIndex().row(), 1);
     EXPECT_EQ(box(&w, "dbedDescription")->text(), QStringLiteral("Freight surcharge"));
-    // Back and the close box refuse too, with the message, and keep the window open.
+    // "New post", Back and the close box refuse too, with the message, and keep the window
+    // on the record.
+    QTest::mouseClick(button(&w, "btnNy"), Qt::LeftButton);
+    EXPECT_EQ(messages.messages().size(), 2u);
+    EXPECT_EQ(w.table()->State(), db::DataSetState::Edit);
+    EXPECT_EQ(gd->model()->rowCount(), 2);
+    EXPECT_TRUE(percent->hasFocus());
     action(&w, "mnBack")->trigger();
     w.close();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(messages.messages().size(), 3u);
+    EXPECT_EQ(messages.messages().size(), 4u);
     EXPECT_EQ(stored(kTaxes, QStringLiteral("Percent")), QStringList({"2.5", "5"}));
     // Escape throws the change away; then the move goes ahead and nothing was changed.
     QTest::keyClick(percent, Qt::Key_Escape);
@@ -491,7 +497,7 @@ TEST_F(TaxesTest, RefusedChangeOfATaxKeepsItAndEscapeGivesItBack) {
     clickRow(gd, 0);
     EXPECT_EQ(gd->currentIndex().row(), 0);
     EXPECT_EQ(percent->text(), QStringLiteral("2.5"));
-    EXPECT_EQ(messages.messages().size(), 3u);
+    EXPECT_EQ(messages.messages().size(), 4u);
     EXPECT_EQ(stored(kTaxes, QStringLiteral("Percent")), QStringList({"2.5", "5"}));
     action(&w, "mnBack")->trigger();
     EXPECT_FALSE(w.isVisible());
