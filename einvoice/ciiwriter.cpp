@@ -151,11 +151,12 @@ private:
         x.end();
     }
 
-    void taxRegistration(const QString& number) {
-        if (!writesVatNumbers(s) || compact(number).isEmpty())
+    // VA: a VAT identifier, FC: a tax number.
+    void taxRegistration(const QString& number, const char* scheme) {
+        if (number.isEmpty())
             return;
         x.start("ram:SpecifiedTaxRegistration");
-        x.text("ram:ID", compact(number), "schemeID", QStringLiteral("VA"));
+        x.text("ram:ID", number, "schemeID", QLatin1String(scheme));
         x.end();
     }
 
@@ -193,7 +194,8 @@ private:
         contact(sellerContactName(inv, profile), seller.phone, seller.electronicAddress);
         address(seller.address);
         electronicAddress(seller.electronicAddress);
-        taxRegistration(seller.vatNumber);
+        taxRegistration(sellerVatId(inv, s), "VA");
+        taxRegistration(sellerTaxNumber(inv), "FC");
         x.end();
 
         x.start("ram:BuyerTradeParty");
@@ -202,7 +204,7 @@ private:
         contact(buyerContactName(inv), QString(), QString());
         address(buyer.address);
         electronicAddress(buyer.electronicAddress);
-        taxRegistration(buyer.vatNumber);
+        taxRegistration(buyerVatId(inv, s), "VA");
         x.end();
 
         x.end();

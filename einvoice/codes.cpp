@@ -60,7 +60,7 @@ QString defaultCurrency(const QString& countryCode) {
 }
 
 bool hasVatCountryPrefix(const QString& vatNumber) {
-    return isCountryCode(vatNumber.trimmed().left(2), true);
+    return isCountryCode(vatNumber.trimmed().left(2).toUpper(), true);
 }
 
 } // namespace einvoice

@@ -126,14 +126,26 @@ private:
             add(QStringLiteral("The company's e-mail address \"%1\" is not valid.")
                     .arg(clean(c.electronicAddress)));
 
+        const bool taxNumberOnly = !blank(c.vatNumber) && !hasVatCountryPrefix(c.vatNumber);
         if (outsideScope) {
-            if (blank(c.vatNumber) && blank(c.legalRegistration))
+            if ((blank(c.vatNumber) || taxNumberOnly) && blank(c.legalRegistration))
                 add(QStringLiteral("The company's VAT number or legal registration number is "
                                    "missing."));
         } else if (blank(c.vatNumber)) {
             add(QStringLiteral("The company's VAT number is missing."));
-        } else {
-            vatPrefix(c.vatNumber, QStringLiteral("company's"));
+        } else if (taxNumberOnly) {
+            // Sent as the tax number; the supplier must then be known by its registration.
+            for (VatCategory needsVatId : {VatCategory::Export, VatCategory::IntraCommunity})
+                if (uses(needsVatId))
+                    add(QStringLiteral("Rows with %1 need the company's VAT number with its "
+                                       "country code, for example DE123456789; \"%2\" is a tax "
+                                       "number.")
+                            .arg(categoryName(needsVatId), clean(c.vatNumber)));
+            if (blank(c.legalRegistration))
+                add(QStringLiteral("The company's VAT number \"%1\" has no country code, so it "
+                                   "is sent as a tax number; the company's legal registration "
+                                   "number is then needed too.")
+                        .arg(clean(c.vatNumber)));
         }
     }
 

@@ -84,18 +84,19 @@ private:
         x.text("cbc:EndpointID", mail, "schemeID", QStringLiteral("EM"));
     }
 
-    void taxScheme(const QString& number) {
-        if (!writesVatNumbers(s) || compact(number).isEmpty())
+    // VAT: a VAT identifier, FC: a tax number.
+    void taxScheme(const QString& number, const char* scheme) {
+        if (number.isEmpty())
             return;
         x.start("cac:PartyTaxScheme");
-        x.text("cbc:CompanyID", compact(number));
-        vatScheme();
+        x.text("cbc:CompanyID", number);
+        vatScheme(scheme);
         x.end();
     }
 
-    void vatScheme() {
+    void vatScheme(const char* scheme = "VAT") {
         x.start("cac:TaxScheme");
-        x.text("cbc:ID", QStringLiteral("VAT"));
+        x.text("cbc:ID", QLatin1String(scheme));
         x.end();
     }
 
@@ -105,7 +106,8 @@ private:
         x.start("cac:Party");
         endpoint(seller.electronicAddress);
         postalAddress(seller.address);
-        taxScheme(seller.vatNumber);
+        taxScheme(sellerVatId(inv, s), "VAT");
+        taxScheme(sellerTaxNumber(inv), "FC");
         x.start("cac:PartyLegalEntity");
         x.text("cbc:RegistrationName", seller.name);
         x.text("cbc:CompanyID", seller.legalRegistration);
@@ -134,7 +136,7 @@ private:
             x.end();
         }
         postalAddress(buyer.address);
-        taxScheme(buyer.vatNumber);
+        taxScheme(buyerVatId(inv, s), "VAT");
         x.start("cac:PartyLegalEntity");
         x.text("cbc:RegistrationName", buyer.name);
         x.end();

@@ -1,5 +1,7 @@
 #include "einvoice/xmlout.h"
 
+#include "einvoice/codes.h"
+
 namespace einvoice::detail {
 
 XmlOut::XmlOut()
@@ -123,6 +125,20 @@ bool writesVatNumbers(const Settlement& settlement) {
         if (b.category == VatCategory::OutsideScope)
             return false;
     return true;
+}
+
+QString sellerVatId(const Invoice& invoice, const Settlement& settlement) {
+    const QString number = compact(invoice.seller.vatNumber);
+    return writesVatNumbers(settlement) && hasVatCountryPrefix(number) ? number : QString();
+}
+
+QString sellerTaxNumber(const Invoice& invoice) {
+    const QString number = clean(invoice.seller.vatNumber);
+    return hasVatCountryPrefix(compact(number)) ? QString() : number;
+}
+
+QString buyerVatId(const Invoice& invoice, const Settlement& settlement) {
+    return writesVatNumbers(settlement) ? compact(invoice.buyer.vatNumber) : QString();
 }
 
 bool isIntraCommunity(const Settlement& settlement) {

@@ -67,6 +67,12 @@ QString sellerContactName(const Invoice& invoice, Profile profile);
 
 // Rows outside the scope of VAT forbid VAT numbers on the document.
 bool writesVatNumbers(const Settlement& settlement);
+// A VAT number with its country prefix is the VAT identifier; without one it is taken for
+// the local tax number (the German "Steuernummer"), which the rules accept in its place for
+// most categories. Each is empty where the other applies.
+QString sellerVatId(const Invoice& invoice, const Settlement& settlement);
+QString sellerTaxNumber(const Invoice& invoice);
+QString buyerVatId(const Invoice& invoice, const Settlement& settlement);
 // An intra-community supply names its delivery date and the country delivered to.
 bool isIntraCommunity(const Settlement& settlement);
 

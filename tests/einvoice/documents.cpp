@@ -285,9 +285,11 @@ Document outsideScope() {
 }
 
 // A large quantity at a price including VAT: the net price needs more than four decimals for
-// quantity x price to give the line amount. A negative discount is a surcharge.
+// quantity x price to give the line amount. A negative discount is a surcharge. The company
+// has a tax number only.
 Document largeQuantity() {
     Invoice inv = base(QLatin1String(kInvoice), QStringLiteral("2025-0124"));
+    inv.seller.vatNumber = QStringLiteral("12/345/67890"); // a tax number, no VAT identifier
     inv.pricesIncludeVat = true;
     inv.rows = {
         row(QStringLiteral("Schrauben 4x40"), 12345.678, QStringLiteral("pcs"), 0.19, 19),

@@ -142,6 +142,17 @@ TEST(Mapping, CategoriesWithoutVat) {
               QStringList{"HRB 12345 Amtsgericht Hamburg"});
 }
 
+TEST(Mapping, TaxNumberIsSentAsSuch) {
+    const QByteArray u = ubl("largeqty");
+    EXPECT_EQ(xmlValues(u, "AccountingSupplierParty/Party/PartyTaxScheme/CompanyID"),
+              QStringList{"12/345/67890"});
+    EXPECT_EQ(xmlValues(u, "AccountingSupplierParty/Party/PartyTaxScheme/TaxScheme/ID"),
+              QStringList{"FC"});
+    const QByteArray c = writeCii(find("largeqty").invoice, Profile::En16931);
+    EXPECT_EQ(xmlAttributes(c, "SellerTradeParty/SpecifiedTaxRegistration/ID", "schemeID"),
+              QStringList{"FC"});
+}
+
 TEST(Mapping, TextThatXmlCannotCarryIsLeftOut) {
     Invoice inv = simpleInvoice();
     inv.note = QStringLiteral("Bell\x07 and form feed\x0C gone");

@@ -79,18 +79,38 @@ TEST(Precheck, BadIbanBicAndVatNumbers) {
     Invoice inv = simpleInvoice();
     inv.seller.iban = QStringLiteral("DE88 3704 0044 0532 0130 00");
     inv.seller.bic = QStringLiteral("COBA");
-    inv.seller.vatNumber = QStringLiteral("123456789");
     inv.buyer.vatNumber = QStringLiteral("XX123");
     EXPECT_EQ(precheck(inv, Profile::En16931),
               QStringList({
-                  "The company's VAT number \"123456789\" must begin with its country code, for "
-                  "example DE123456789.",
                   "The customer's VAT number \"XX123\" must begin with its country code, for "
                   "example DE123456789.",
                   "The company's IBAN is not valid: The IBAN's check digits do not match: a "
                   "character is mistyped, missing or swapped.",
                   "The company's BIC \"COBA\" is not valid: a BIC has 8 or 11 letters and digits.",
               }));
+}
+
+TEST(Precheck, TaxNumberWithoutCountryCode) {
+    // A number without a country prefix goes out as the tax number, which needs the company's
+    // registration beside it and does not do for exports.
+    Invoice inv = simpleInvoice();
+    inv.seller.vatNumber = QStringLiteral("12/345/67890");
+    EXPECT_TRUE(precheck(inv, Profile::XRechnung).isEmpty())
+        << joined(precheck(inv, Profile::XRechnung));
+    inv.seller.legalRegistration.clear();
+    EXPECT_EQ(precheck(inv, Profile::En16931),
+              QStringList({"The company's VAT number \"12/345/67890\" has no country code, so it "
+                           "is sent as a tax number; the company's legal registration number is "
+                           "then needed too."}));
+    inv = simpleInvoice();
+    inv.seller.vatNumber = QStringLiteral("12/345/67890");
+    inv.rows = {row("Machine", 1, "pcs", 900, 0)};
+    inv.vatRates = {{0, VatCategory::Export, QStringLiteral("Export outside the EU")}};
+    computeRows(inv);
+    EXPECT_EQ(precheck(inv, Profile::En16931),
+              QStringList({"Rows with export outside the EU need the company's VAT number with "
+                           "its country code, for example DE123456789; \"12/345/67890\" is a tax "
+                           "number."}));
 }
 
 TEST(Precheck, CategoriesAndTheirConditions) {
