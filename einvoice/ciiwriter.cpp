@@ -235,7 +235,7 @@ private:
         x.start("ram:SpecifiedTradeSettlementPaymentMeans");
         x.text("ram:TypeCode", paymentMeansCode(inv));
         x.text("ram:Information", paymentMeansText(inv));
-        if (!inv.isCredit()) {
+        if (!inv.isCredit() && !compact(inv.seller.iban).isEmpty()) {
             x.start("ram:PayeePartyCreditorFinancialAccount");
             x.text("ram:IBANID", compact(inv.seller.iban));
             x.text("ram:AccountName", inv.seller.name);

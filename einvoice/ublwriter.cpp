@@ -174,7 +174,7 @@ private:
         else
             x.text("cbc:PaymentMeansCode", paymentMeansCode(inv), "name", text);
         x.text("cbc:PaymentID", inv.number);
-        if (!credit) {
+        if (!credit && !compact(inv.seller.iban).isEmpty()) {
             x.start("cac:PayeeFinancialAccount");
             x.text("cbc:ID", compact(inv.seller.iban));
             x.text("cbc:Name", inv.seller.name);
