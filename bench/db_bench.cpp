@@ -9,6 +9,7 @@
 #include "db/schema.h"
 #include "db/session.h"
 #include "db/table.h"
+#include "service/savefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -240,13 +241,16 @@ void generate(const Options& o) {
     exec(db, QStringLiteral("ANALYZE"));
     exec(db, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     sqlite3_close(db);
-    QFile marker(o.cache + QStringLiteral("/complete"));
-    marker.open(QIODevice::WriteOnly);
-    marker.write(QStringLiteral("%1 %2 %3")
-                     .arg(o.customers)
-                     .arg(o.documents)
-                     .arg(o.rowsPerDocument)
-                     .toUtf8());
+    // The marker says the cache is whole, so it must never be left half written.
+    QString markerError;
+    if (!SaveFile::writeFile(o.cache + QStringLiteral("/complete"),
+                             QStringLiteral("%1 %2 %3")
+                                 .arg(o.customers)
+                                 .arg(o.documents)
+                                 .arg(o.rowsPerDocument)
+                                 .toUtf8(),
+                             &markerError))
+        std::fprintf(stderr, "db_bench: %s\n", qPrintable(markerError));
 }
 
 bool cacheIsValid(const Options& o) {

@@ -2,11 +2,13 @@
 
 #include "buildpaths.h"
 #include "service/logging.h"
+#include "service/savefile.h"
 #include "service/settingsfile.h"
 #include "service/textroutines.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
@@ -147,10 +149,14 @@ bool copyShippedDataFiles(const QString& dir, QString* error) {
         const QString target = filePath(dir, file.fileName());
         if (QFileInfo::exists(target))
             continue;
-        if (!QFile::copy(file.absoluteFilePath(), target)) {
+        // A copy cut short by a full disk would stay behind as a damaged file forever, since
+        // existing files are never copied again.
+        QString reason;
+        if (!SaveFile::copyFile(file.absoluteFilePath(), target, &reason)) {
             ok = false;
             if (error)
-                *error = QStringLiteral("Cannot copy %1 to %2").arg(file.fileName(), dir);
+                *error =
+                    QStringLiteral("Cannot copy %1 to %2: %3").arg(file.fileName(), dir, reason);
             continue;
         }
         // Shipped files may come read-only from an installation; the copies are the user's.

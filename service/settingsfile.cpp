@@ -2,9 +2,9 @@
 
 #include "service/dates.h"
 #include "service/numbers.h"
+#include "service/savefile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -294,20 +294,14 @@ bool SettingsFile::updateFile(QString* errorMessage) {
         text += (line.kind == Line::Value ? line.name + QLatin1Char('=') + line.value : line.text);
         text += m_newline;
     }
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (errorMessage)
-            *errorMessage =
-                QStringLiteral("Cannot write %1: %2").arg(m_fileName, file.errorString());
-        return false;
-    }
-    file.write(text.toUtf8());
-    if (beforeCommitHook())
+    SaveFile file(m_fileName);
+    bool ok = file.open() && file.write(text.toUtf8());
+    if (ok && beforeCommitHook())
         beforeCommitHook()();
-    if (!file.commit()) {
+    ok = ok && file.commit();
+    if (!ok) {
         if (errorMessage)
-            *errorMessage =
-                QStringLiteral("Cannot write %1: %2").arg(m_fileName, file.errorString());
+            *errorMessage = file.errorString();
         return false;
     }
     m_existed = true;

@@ -1,10 +1,10 @@
 #include "settings/logotype.h"
 
+#include "service/savefile.h"
+
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 #include <memory>
@@ -71,33 +71,12 @@ QString FileSearch::find(const QString& startFolder) {
 }
 
 bool installLogotype(const QString& source, const QString& targetFolder, QString* error) {
-    auto fail = [error](const QString& message) {
+    if (source.isEmpty()) {
         if (error)
-            *error = message;
+            *error = QStringLiteral("No logotype has been found to install.");
         return false;
-    };
-    if (source.isEmpty())
-        return fail(QStringLiteral("No logotype has been found to install."));
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
-    const QString target = QDir(targetFolder).filePath(QLatin1String(kLogoFileName));
-    // Written beside the target and renamed over it, so a failed copy leaves the old logotype.
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 16);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
-            out.cancelWriting();
-            return fail(QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
-        }
-        if (out.write(chunk) != chunk.size()) {
-            out.cancelWriting();
-            return fail(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
-        }
     }
-    if (!out.commit())
-        return fail(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
-    return true;
+    // Written beside the target and renamed over it, so a failed copy leaves the old logotype.
+    return SaveFile::copyFile(source, QDir(targetFolder).filePath(QLatin1String(kLogoFileName)),
+                              error);
 }

@@ -4,6 +4,7 @@
 #include "service/service.h"
 
 #include "settingstest.h"
+#include "support/fulldisk.h"
 #include "support/testenv.h"
 #include "support/uihooks.h"
 
@@ -262,6 +263,22 @@ TEST(LogotypeInstall, ReplacesLogoBmpOrKeepsTheOldOneWhenTheCopyFails) {
     EXPECT_EQ(readBytes(target.filePath(QStringLiteral("Logo.bmp"))), bitmap(24));
     EXPECT_FALSE(installLogotype(QString(), target.path(), &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(LogotypeInstall, AFullDiskKeepsTheOldLogoAndSaysWhy) {
+    QTemporaryDir source;
+    const QString found = source.filePath(kLogotype);
+    writeBytes(found, bitmap(24));
+    FullDisk disk;
+    ASSERT_TRUE(disk.isValid()) << disk.reason().toStdString();
+    disk.writeFile(QStringLiteral("Logo.bmp"), "old logo");
+    disk.fill();
+    QString error;
+    EXPECT_FALSE(installLogotype(found, disk.path(), &error)) << disk.kind().toStdString();
+    EXPECT_TRUE(
+        error.startsWith(QStringLiteral("Cannot write ") + disk.file(QStringLiteral("Logo.bmp"))))
+        << error.toStdString();
+    EXPECT_EQ(disk.readFile(QStringLiteral("Logo.bmp")), QByteArray("old logo"));
 }
 
 TEST(LogoCopyWindow, OpensWithTheHomeFolderAndOnlyTheSearchOnShow) {
