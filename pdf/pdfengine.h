@@ -5,9 +5,10 @@
 // How a caller (the bridge that walks a report's prepared pages) uses it:
 //
 //     TgtPDFEngine pdf;
-//     pdf.setFileName(path);                 // any extension is replaced by ".pdf"
+//     pdf.setFileName(path);                 // its extension is replaced by ".pdf"
 //     pdf.Preferences.OpenAfterCreate = false;
-//     if (!pdf.beginDoc()) {                 // the file cannot be created
+//     if (!pdf.beginDoc()) {                 // the file cannot be created (missing folder,
+//                                            // a name too long, no right to write)
 //         showError(pdf.errorString());      // nothing was written, nothing else changed
 //         return;
 //     }
@@ -54,6 +55,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -165,7 +167,16 @@ public:
     QString Subject;
 
     // The path without its extension; the file written is FileName + "." + FileExtension.
+    // Only an extension the name really has is dropped (see fileExtension), so "Invoice2026.01"
+    // becomes "Invoice2026.01.pdf" and "report.txt" becomes "report.pdf". When that changes
+    // the name and a file of the new name exists already, beginDoc refuses to replace it: the
+    // save dialog asked about the name chosen, not that one. A caller that asked about the new
+    // name itself passes outputFilePath() here.
     void setFileName(const QString& path);
+    // The extension of a file name: what follows the last dot of its last part, when that is
+    // letters and digits with at least one letter ("txt", "pdf", "gz"); empty for "2026.01",
+    // "Invoice.", ".hidden" and names without a dot.
+    static QString fileExtension(const QString& path);
     QString FileName() const { return m_fileName; }
     QString outputFilePath() const;
 
@@ -230,6 +241,10 @@ protected:
 private:
     struct Document;
     void report(const QString& message);
+    // False, with a warning, when a coordinate, size or angle of an element is NaN or infinite:
+    // such an element is left out rather than written as numbers no viewer can place.
+    bool acceptGeometry(const QPolygonF& points, std::initializer_list<double> more,
+                        const char* element);
     bool failDocument();
     // Paints a path already in PDF syntax with the pen and, when closed, the brush.
     void paintPath(const std::string& path, const QPen& pen, const QBrush& brush, bool closed);
@@ -238,6 +253,7 @@ private:
     void drawPoints(const QPolygonF& points, const QPen& pen, const QBrush& brush, bool closed);
 
     QString m_fileName;
+    QString m_chosenName; // as given to setFileName
     QIODevice* m_userStream = nullptr;
     std::function<void(const QString&)> m_messageHandler;
     std::function<bool(TgtCustomPDFEngine&)> m_setupDialog;

@@ -331,6 +331,8 @@ double bezierArcFactor(double angle) {
 void appendArc(std::string& out, double cx, double cy, double rx, double ry, double startDegrees,
                double spanDegrees, bool moveTo) {
     constexpr double kDegree = M_PI / 180.0;
+    if (!std::isfinite(startDegrees) || !std::isfinite(spanDegrees))
+        return; // no number of segments could be counted
     if (spanDegrees > 360.0)
         spanDegrees = 360.0;
     if (spanDegrees < -360.0)

@@ -86,6 +86,7 @@ double bezierArcFactor(double angle);
 // Centre and radii are in PDF space; angles are degrees, counter-clockwise from three o'clock.
 // With `moveTo` the path starts at the arc's first point ("m"), otherwise a line ("l") leads
 // there from the current point.
+// Non-finite angles write nothing: the engine refuses such arcs before they get here.
 void appendArc(std::string& out, double cx, double cy, double rx, double ry, double startDegrees,
                double spanDegrees, bool moveTo);
 

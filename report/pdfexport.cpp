@@ -165,9 +165,7 @@ TQRPDFDocumentFilter::TQRPDFDocumentFilter(const QString& fileName)
     , m_bridge(&m_engine) {
     // The engine replaces a file name's extension by its own; the filter writes the name it
     // was given, so that the caller opens the file it named.
-    const qsizetype slash = fileName.lastIndexOf(u'/');
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    m_engine.FileExtension = dot > slash + 1 ? fileName.mid(dot + 1) : QString();
+    m_engine.FileExtension = TgtCustomPDFEngine::fileExtension(fileName);
     m_engine.setFileName(fileName);
     m_engine.Preferences.ShowSetupDialog = false;
     m_engine.Preferences.OpenAfterCreate = false;

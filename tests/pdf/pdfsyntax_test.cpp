@@ -156,6 +156,15 @@ TEST(PdfSyntax, ArcsUseTheFourThirdsFactor) {
     EXPECT_EQ(std::count(path.begin(), path.end(), 'c'), 2);
 }
 
+TEST(PdfSyntax, ArcsWithoutAFiniteAngleWriteNothing) {
+    for (const double angle : {std::nan(""), std::numeric_limits<double>::infinity()}) {
+        std::string path;
+        appendArc(path, 0, 0, 1, 1, 0, angle, true);
+        appendArc(path, 0, 0, 1, 1, angle, 90, true);
+        EXPECT_EQ(path, std::string());
+    }
+}
+
 TEST(PdfSyntax, EncodingsMapCharactersToTheirCodes) {
     const SingleByteEncoding& win = SingleByteEncoding::get(feWinAnsiEncoding);
     EXPECT_STREQ(win.pdfName(), "WinAnsiEncoding");

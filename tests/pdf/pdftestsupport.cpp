@@ -131,8 +131,9 @@ void PdfFiles::TearDown() {
         return;
     for (const auto& [name, password] : std::as_const(m_files)) {
         // Names are handed out before writing; the engine writes them with ".pdf".
-        const QFileInfo info(name);
-        const QString written = info.path() + u'/' + info.completeBaseName() + ".pdf";
+        TgtCustomPDFEngine names;
+        names.setFileName(name);
+        const QString written = names.outputFilePath();
         if (!QFileInfo::exists(written))
             continue;
         QStringList arguments{QStringLiteral("--check")};
