@@ -34,6 +34,70 @@ const TableInfo* Parser::table(const QString& n, int pos) {
     return t;
 }
 
+Parser::Nested::Nested(Parser& parser, int pos)
+    : m_parser(parser) {
+    if (++m_parser.m_nesting > kMaxNesting) {
+        --m_parser.m_nesting;
+        syntaxError(QStringLiteral("the text is nested more than %1 levels deep").arg(kMaxNesting),
+                    pos);
+    }
+}
+
+void Parser::checkDepth(const Node* node, const Select* select) const {
+    // Walked with a list of its own instead of recursion: this is what keeps deep trees away
+    // from the recursive writer.
+    struct Item {
+        const Node* node;
+        const Select* select;
+        int depth;
+        int pos;
+    };
+    std::vector<Item> pending{{node, select, 1, node ? node->pos : 0}};
+    while (!pending.empty()) {
+        const Item item = pending.back();
+        pending.pop_back();
+        if (item.depth > kMaxDepth)
+            syntaxError(QStringLiteral("the expression is more than %1 levels deep").arg(kMaxDepth),
+                        item.pos);
+        auto add = [&](const Node* n) {
+            if (n)
+                pending.push_back({n, nullptr, item.depth + 1, n->pos});
+        };
+        auto addSelect = [&](const Select* s) {
+            if (s)
+                pending.push_back({nullptr, s, item.depth + 1, item.pos});
+        };
+        if (item.node) {
+            for (const NodePtr& arg : item.node->args)
+                add(arg.get());
+            addSelect(item.node->select.get());
+            continue;
+        }
+        const Select& s = *item.select;
+        for (const SelectItem& i : s.items)
+            add(i.expr.get());
+        for (const TableRef& r : s.from)
+            add(r.on.get());
+        add(s.where.get());
+        for (const NodePtr& g : s.groupBy)
+            add(g.get());
+        add(s.having.get());
+        for (const OrderItem& o : s.orderBy)
+            add(o.expr.get());
+        add(s.limit.get());
+        add(s.offset.get());
+        addSelect(s.unionWith.get());
+    }
+}
+
+NodePtr Parser::expr() {
+    const Nested nested(*this, peek().pos);
+    NodePtr e = orExpr();
+    if (m_nesting == 1)
+        checkDepth(e.get(), nullptr);
+    return e;
+}
+
 NodePtr Parser::make(Node::Kind k, const QString& text, int pos) {
     auto node = std::make_unique<Node>();
     node->kind = k;
@@ -71,6 +135,7 @@ NodePtr Parser::notExpr() {
     if (atWord("NOT")) {
         const int pos = peek().pos;
         ++m_pos;
+        const Nested nested(*this, pos);
         auto node = make(Node::Unary, QStringLiteral("NOT"), pos);
         node->args.push_back(notExpr());
         return node;
@@ -190,6 +255,7 @@ NodePtr Parser::unaryExpr() {
     if (atOp("-") || atOp("+")) {
         const Token t = peek();
         ++m_pos;
+        const Nested nested(*this, t.pos);
         auto node = make(Node::Unary, t.text, t.pos);
         node->args.push_back(unaryExpr());
         return node;
@@ -333,6 +399,7 @@ NodePtr Parser::caseExpr() {
 }
 
 std::unique_ptr<Select> Parser::selectStmt() {
+    const Nested nested(*this, peek().pos);
     auto s = std::make_unique<Select>();
     expectWord("SELECT");
     if (acceptWord("DISTINCT"))
@@ -405,6 +472,8 @@ std::unique_ptr<Select> Parser::selectStmt() {
         ++m_pos;
         s->unionKind = acceptWord("ALL") ? QStringLiteral("UNION ALL") : QStringLiteral("UNION");
         s->unionWith = selectStmt();
+        if (m_nesting == 1)
+            checkDepth(nullptr, s.get());
         return s; // ORDER BY and LIMIT belong to the last part
     }
     if (acceptWord("ORDER")) {
@@ -424,6 +493,8 @@ std::unique_ptr<Select> Parser::selectStmt() {
         if (acceptWord("OFFSET") || acceptOp(","))
             s->offset = expr();
     }
+    if (m_nesting == 1)
+        checkDepth(nullptr, s.get());
     return s;
 }
 

@@ -117,6 +117,14 @@ inline bool isKnown(ValueType t) {
 
 class Parser {
 public:
+    // Deeper texts are refused with an SQL error: the parser and the writer walk the text
+    // recursively, at about a kilobyte of stack a level, and a text nested a few thousand
+    // levels deep overflowed the stack. Nesting counts parentheses, subqueries, NOT and signs
+    // while parsing; depth counts every level of the finished tree, long chains such as
+    // "a + a + a" included. No text the program writes comes near either.
+    static constexpr int kMaxNesting = 200;
+    static constexpr int kMaxDepth = 200;
+
     Parser(const QString& text, const SchemaLookup* schema, const TableInfo* single)
         : m_text(text)
         , m_tokens(tokenize(text))
@@ -161,7 +169,7 @@ public:
     const TableInfo* table(const QString& n, int pos);
 
     // --- expressions ---
-    NodePtr expr() { return orExpr(); }
+    NodePtr expr();
 
     NodePtr make(Node::Kind k, const QString& text, int pos);
     NodePtr binary(Node::Kind k, const QString& op, NodePtr l, NodePtr r);
@@ -187,6 +195,21 @@ public:
     size_t m_pos = 0;
 
 private:
+    // Counts one level of nesting while it lives.
+    class Nested {
+    public:
+        Nested(Parser& parser, int pos);
+        ~Nested() { --m_parser.m_nesting; }
+        Nested(const Nested&) = delete;
+        Nested& operator=(const Nested&) = delete;
+
+    private:
+        Parser& m_parser;
+    };
+    // Refuses a tree (an expression, or a statement with its subqueries) deeper than kMaxDepth.
+    void checkDepth(const Node* node, const Select* select) const;
+
+    int m_nesting = 0;
     QString m_text;
     std::vector<Token> m_tokens;
     const SchemaLookup* m_schema;

@@ -1,3 +1,4 @@
+#include "db/dberror.h"
 #include "db/sqlsyntax.h"
 
 #include "service/currency.h"
@@ -188,13 +189,21 @@ void Writer::typeSelect(Select* s, const Scope* outer) {
 }
 
 QString Writer::number(const Node* n, const Context& ctx) {
-    if (ctx.type == ValueType::Currency) {
-        bool ok = false;
-        const long double v = n->text.toDouble(&ok);
+    if (ctx.type != ValueType::Currency)
+        return n->text;
+    // The token is a number; only one out of the range of a double fails to convert.
+    bool ok = false;
+    const long double v = n->text.toDouble(&ok);
+    try {
         if (ok)
             return QString::number(Currency::fromDouble(v).raw());
+    } catch (const CurrencyOverflow&) {
     }
-    return n->text;
+    throw EngineError(InvalidValue,
+                      QStringLiteral("SQL error at position %1: the number %2 is too large for "
+                                     "an amount of money")
+                          .arg(n->pos + 1)
+                          .arg(n->text));
 }
 
 QString Writer::param(const Node* n, const Context& ctx) {
@@ -271,7 +280,12 @@ QString Writer::write(const Node* n, const Context& ctx) {
                 return QLatin1Char('(') + body + QLatin1Char(')');
             }
         }
-        return n->text + write(n->args[0].get(), ctx);
+        {
+            // "- -5" must not become "--5", which SQLite reads as the start of a comment.
+            const QString operand = write(n->args[0].get(), ctx);
+            const bool fuses = operand.startsWith(u'-') || operand.startsWith(u'+');
+            return n->text + (fuses ? QLatin1String(" ") : QLatin1String("")) + operand;
+        }
     case Node::Binary:
         return writeBinary(n, ctx);
     case Node::Compare:

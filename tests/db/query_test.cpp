@@ -296,3 +296,48 @@ TEST_F(DbTest, CurrencyLiteralsAndArithmeticKeepTheirScale) {
     EXPECT_EQ(p->FieldByName(QStringLiteral("N")).AsInteger(), 1)
         << "a float parameter meets currency scaled";
 }
+
+TEST_F(DbTest, TextsFoundByFuzzingGiveEngineErrorsOrTheRightRows) {
+    auto h = open(QStringLiteral("IHead"));
+    add(*h, {{QStringLiteral("Total"), QVariant::fromValue(money("125.50"))}});
+
+    // "- -5" once started an SQL comment: "incomplete input", or conditions silently lost.
+    auto signs = query({QStringLiteral("SELECT COUNT(*) AS N FROM IHead WHERE Total > - -5")});
+    signs->Open();
+    EXPECT_EQ(signs->FieldByName(QStringLiteral("N")).AsInteger(), 1);
+    auto after = query(
+        {QStringLiteral("SELECT COUNT(*) AS N FROM IHead WHERE Total > - -5 AND Total < 100")});
+    after->Open();
+    EXPECT_EQ(after->FieldByName(QStringLiteral("N")).AsInteger(), 0)
+        << "the condition after the signs counts";
+
+    // Numbers too large for money, in a query and in a table's filter.
+    auto huge = query({QStringLiteral("SELECT * FROM Products WHERE Price > 1e300")});
+    EXPECT_ENGINE_ERROR(huge->Open(), db::InvalidValue);
+    EXPECT_FALSE(huge->Active());
+    auto products = open(QStringLiteral("Products"));
+    add(*products, {{QStringLiteral("Code"), QStringLiteral("A1")}});
+    products->setFilter(QStringLiteral("\"Price\" > 500009223372036854775807"));
+    EXPECT_ENGINE_ERROR(products->setFiltered(true), db::InvalidValue);
+    EXPECT_FALSE(products->Filtered());
+    EXPECT_EQ(products->RecordCount(), 1) << "the table stays usable";
+    auto filtered = std::make_unique<db::Table>();
+    filtered->setSession(&session);
+    filtered->setDatabaseName(dir.path());
+    filtered->setTableName(QStringLiteral("Products"));
+    filtered->setFilter(QStringLiteral("\"Price\" > 500009223372036854775807"));
+    filtered->setFiltered(true);
+    EXPECT_ENGINE_ERROR(filtered->Open(), db::InvalidValue);
+    EXPECT_FALSE(filtered->Active());
+
+    // Texts nested thousands of levels deep.
+    QString deep = QStringLiteral("SELECT * FROM VAT WHERE ");
+    for (int i = 0; i < 5000; ++i)
+        deep += u'(';
+    deep += u'1';
+    for (int i = 0; i < 5000; ++i)
+        deep += u')';
+    auto nested = query({deep});
+    EXPECT_ENGINE_ERROR(nested->Open(), db::SqlSyntax);
+    EXPECT_ENGINE_ERROR(nested->ExecSQL(), db::SqlSyntax);
+}

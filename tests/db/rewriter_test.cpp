@@ -4,7 +4,11 @@
 #include "db/schema.h"
 #include "db/sqlrewriter.h"
 
+#include <QThread>
+
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace db::sql;
 
@@ -31,6 +35,27 @@ int errorOf(const QString& sql) {
         return e.code();
     }
     return 0;
+}
+
+// The message of the EngineError a text gives, or "" when it is taken.
+QString messageOf(const std::function<void()>& run) {
+    try {
+        run();
+    } catch (const db::EngineError& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+QString repeated(const QString& text, int times) {
+    QString out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+const db::TableInfo& table(const char* name) {
+    return *ProgramSchema().findTable(QLatin1String(name));
 }
 
 } // namespace
@@ -158,4 +183,98 @@ TEST(SqlRewriter, SubqueriesCaseAndDates) {
     EXPECT_EQ(r.columnTypes, (std::vector<ValueType>{ValueType::Currency, ValueType::Float}));
     EXPECT_EQ(r.tables, (QStringList{QStringLiteral("IHead"), QStringLiteral("IRow"),
                                      QStringLiteral("Customers")}));
+}
+
+TEST(SqlRewriter, DeeplyNestedTextsAreRefusedInsteadOfOverflowingTheStack) {
+    // Found by fuzzing: a few thousand levels ended the program in the recursive writer.
+    const QString parentheses = QStringLiteral("SELECT * FROM VAT WHERE ") +
+                                repeated(QStringLiteral("("), 50000) + QStringLiteral("1") +
+                                repeated(QStringLiteral(")"), 50000);
+    const QString chain = QStringLiteral("SELECT * FROM IHead WHERE Total = Total") +
+                          repeated(QStringLiteral("+Total"), 50000);
+    const QString nots =
+        QStringLiteral("SELECT * FROM VAT WHERE ") + repeated(QStringLiteral("NOT "), 50000) + "1";
+    const QString signs = QStringLiteral("SELECT * FROM VAT WHERE 1 = ") +
+                          repeated(QStringLiteral("- "), 50000) + "1";
+    const QString subqueries = repeated(QStringLiteral("SELECT * FROM VAT WHERE 1 IN ("), 300) +
+                               QStringLiteral("SELECT 1") + repeated(QStringLiteral(")"), 300);
+    const QString unions =
+        QStringLiteral("SELECT 1") + repeated(QStringLiteral(" UNION SELECT 1"), 50000);
+    for (const QString& text : {parentheses, chain, nots, signs, subqueries, unions}) {
+        EXPECT_EQ(errorOf(text), db::SqlSyntax) << qPrintable(text.left(60));
+        EXPECT_TRUE(messageOf([&] { rw(text); }).contains(QLatin1String("levels deep")))
+            << qPrintable(messageOf([&] { rw(text); }));
+    }
+    EXPECT_TRUE(messageOf([&] {
+                    rw(parentheses);
+                }).contains(QLatin1String("nested more than 200 levels deep")));
+    EXPECT_TRUE(messageOf([&] {
+                    rw(chain);
+                }).contains(QLatin1String("the expression is more than 200 levels deep")));
+    const QString deepFilter = repeated(QStringLiteral("("), 50000) + QStringLiteral("Price > 1") +
+                               repeated(QStringLiteral(")"), 50000);
+    EXPECT_TRUE(messageOf([&] {
+                    rewriteCondition(deepFilter, table("Products"));
+                }).contains(QLatin1String("levels deep")));
+    const QString deepUpdate = QStringLiteral("UPDATE Products SET Price = Price") +
+                               repeated(QStringLiteral(" + 1"), 50000);
+    EXPECT_EQ(errorOf(deepUpdate), db::SqlSyntax);
+}
+
+TEST(SqlRewriter, TheDeepestTextsTakenFitASmallStack) {
+    // Just inside the limits, rewritten on a thread with a sixteenth of the usual stack.
+    const QString text = QStringLiteral("SELECT * FROM IHead WHERE ") +
+                         repeated(QStringLiteral("("), 100) + QStringLiteral("Total = Total") +
+                         repeated(QStringLiteral(" + 1"), 95) + repeated(QStringLiteral(")"), 100) +
+                         QStringLiteral(" AND Rest > - -5");
+    QString sql, error;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        try {
+            sql = rw(text).sql;
+        } catch (const db::EngineError& e) {
+            error = e.message();
+        }
+    }));
+    thread->setStackSize(512 * 1024);
+    thread->start();
+    ASSERT_TRUE(thread->wait(60000));
+    EXPECT_EQ(error, QString());
+    EXPECT_TRUE(sql.endsWith(QStringLiteral("(\"Rest\" > - -50000)"))) << qPrintable(sql.right(60));
+}
+
+TEST(SqlRewriter, SignsAreWrittenSoThatTheyCannotStartAComment) {
+    // Found by fuzzing: "- -5" was written "--5", and SQLite ignored the rest of the text.
+    EXPECT_EQ(rw(QStringLiteral("SELECT * FROM IHead WHERE Total > - -5")).sql,
+              QStringLiteral("SELECT * FROM \"IHead\" WHERE (\"Total\" > - -50000)"));
+    EXPECT_EQ(rw(QStringLiteral("SELECT -(-5), - - -ID, -+1, + -1 FROM IHead")).sql,
+              QStringLiteral("SELECT -(-5) AS \"-(-5)\", - - -\"ID\" AS \"- - -ID\", - +1 AS "
+                             "\"-+1\", + -1 AS \"+ -1\" FROM \"IHead\""));
+    EXPECT_EQ(rewriteCondition(QStringLiteral("Price > -5 and Price < - -5"), table("Products")),
+              QStringLiteral("(\"Price\" > -50000) AND (\"Price\" < - -50000)"));
+}
+
+TEST(SqlRewriter, NumbersTooLargeForMoneyAreEngineErrors) {
+    // Found by fuzzing: CurrencyOverflow left the table layer and ended the program.
+    for (const QString& text :
+         {QStringLiteral("SELECT * FROM Products WHERE Price > 1e300"),
+          QStringLiteral("SELECT * FROM Products WHERE Price > 1e400"),
+          QStringLiteral("SELECT * FROM Products WHERE Price BETWEEN 0 AND 922337203685478"),
+          QStringLiteral("SELECT * FROM Products WHERE Price IN (1, -1e20)"),
+          QStringLiteral("SELECT SUM(Price) + 1e300 FROM Products"),
+          QStringLiteral("UPDATE Products SET Price = 1e300"),
+          QStringLiteral("INSERT INTO Products (Code, Price) VALUES ('A', 1e300)")}) {
+        EXPECT_EQ(errorOf(text), db::InvalidValue) << qPrintable(text);
+        EXPECT_TRUE(messageOf([&] { rw(text); }).contains(QLatin1String("too large")))
+            << qPrintable(messageOf([&] { rw(text); }));
+    }
+    const QString message = messageOf([&] {
+        rewriteCondition(QStringLiteral("\"Price\" > 500009223372036854775807"), table("Products"));
+    });
+    EXPECT_EQ(message,
+              QStringLiteral("SQL error at position 11: the number 500009223372036854775807 "
+                             "is too large for an amount of money"));
+    // The largest amount still goes through; a large number that meets no money stays as it is.
+    EXPECT_EQ(rewriteCondition(QStringLiteral("Price < 922337203685477"), table("Products")),
+              QStringLiteral("(\"Price\" < 9223372036854770000)"));
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM Products WHERE Stock > 1e300")), 0);
 }
