@@ -96,7 +96,8 @@ const char* const kReminderText =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs18 \\b Reminder:\\b0  interest of 8 % per "
     "year is charged on late payment.\\par}";
 
-void writeSettings(const QString& dir) {
+// False with the reason when a settings file could not be written.
+bool writeSettings(const QString& dir, QString* error) {
     SettingsFile company(Service::filePath(dir, QLatin1String(Service::kCompanyIni)));
     const QString c = QStringLiteral("Company");
     company.writeString(c, QStringLiteral("Name"), QStringLiteral("Merovia Demo Trading Ltd"));
@@ -111,7 +112,8 @@ void writeSettings(const QString& dir) {
         c, QStringLiteral("Bank"),
         StrStringToEscaped(QStringLiteral("Demo Bank plc\nSort code 00-00-00, account 12345678")));
     company.writeString(c, QStringLiteral("VATnumber"), QStringLiteral("GB 123 4567 89"));
-    company.updateFile();
+    if (!company.updateFile(error))
+        return false;
 
     SettingsFile inv(Service::filePath(dir, QLatin1String(Service::kInvoiceIni)));
     const QString s = QStringLiteral("Invoice");
@@ -134,7 +136,7 @@ void writeSettings(const QString& dir) {
     ensure("Interestrate", QStringLiteral("8"));
     ensure("InvoiceCharge", QStringLiteral("25"));
     ensure("Threshold", QStringLiteral("0"));
-    inv.updateFile();
+    return inv.updateFile(error);
 }
 
 struct DemoRow {
@@ -293,7 +295,8 @@ void fillTables(const QString& dir) {
 bool fillDemo(const QString& dir, QString* error) {
     try {
         fillTables(dir);
-        writeSettings(dir);
+        if (!writeSettings(dir, error))
+            return false;
     } catch (const EngineError& e) {
         if (error)
             *error = e.message();

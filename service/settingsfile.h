@@ -16,7 +16,12 @@
 // Reading never fails: a missing file reads as empty, a missing or unreadable value gives the
 // caller's default. Text that is not valid UTF-8 is read as Windows-1252, so files written by
 // older Windows installations keep their accented letters. Writing replaces the file
-// atomically (temporary file, then rename), so a crash never leaves half a file behind.
+// atomically through SaveFile (temporary file, then rename), so a crash or a full disk never
+// leaves half a file behind; a failed write keeps the old file and says why.
+//
+// Files are written as UTF-8, which cannot hold a lone UTF-16 surrogate (half of a character
+// outside the Basic Multilingual Plane, as a value cut in the middle of such a character may
+// hold): it is written, and so read back, as "?". Whole characters of every plane keep.
 class SettingsFile {
 public:
     explicit SettingsFile(const QString& fileName, const QLocale& locale = QLocale());

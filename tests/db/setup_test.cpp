@@ -69,3 +69,13 @@ TEST(DataSetup, FirstStartPreparesAMissingDataDirectoryWithTables) {
     EXPECT_EQ(vat.RecordCount(), 0);
     QFile::remove(Service::serviceIniPath());
 }
+
+TEST(DataSetup, ADemoSettingsFileThatCannotBeWrittenIsReported) {
+    TempDataDir parent;
+    const QString dir = parent.path() + QStringLiteral("/Databases");
+    // A folder where the company settings file belongs: it cannot be replaced by a file.
+    ASSERT_TRUE(QDir().mkpath(dir + QStringLiteral("/MRV.ini")));
+    QString error;
+    EXPECT_FALSE(db::createDataDir(dir, true, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("MRV.ini"))) << error.toStdString();
+}
