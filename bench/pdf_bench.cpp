@@ -249,8 +249,9 @@ int main(int argc, char** argv) {
         }
     }
 
-    const QString written =
-        QFileInfo(out).path() + u'/' + QFileInfo(out).completeBaseName() + QStringLiteral(".pdf");
+    TgtCustomPDFEngine names; // the name the engine wrote
+    names.setFileName(out);
+    const QString written = names.outputFilePath();
     std::printf("pages %d\nseconds %.4f\nbytes %lld\ncpu_seconds %.4f\npeak_rss_kb %ld\n", pages,
                 writer.wall, static_cast<long long>(QFileInfo(written).size()), writer.cpu, peakKb);
     if (haveHarness) {

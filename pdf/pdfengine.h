@@ -24,8 +24,8 @@
 //         pdf.drawImage(QRectF(40, 420, 160, 80), logo);    // stretched into the rect
 //         pdf.endPage();                     // the page goes to the file now
 //     }
-//     if (!pdf.endDoc())                     // false: disk full or similar; no file is left
-//         showError(pdf.errorString());
+//     if (!pdf.endDoc())                     // false: disk full or similar; an earlier file
+//         showError(pdf.errorString());      // of the name keeps its bytes
 //     for (const QString& w : pdf.warnings()) ...           // e.g. an image that was skipped
 //
 // Coordinates are in input units: dots at InputXRes by InputYRes per inch (96 by default),
@@ -37,9 +37,10 @@
 //
 // Failures: beginDoc() and endDoc() return false and errorString() says why, in words a user
 // can be shown. The file is written through a temporary file and only appears, complete, when
-// endDoc() succeeds; an existing file of the same name is kept until then. Messages about
-// single elements that had to be left out (an image the engine cannot place: "The PDF Engine
-// does not support image format") do not stop the document: they are collected in warnings()
+// endDoc() succeeds; an existing file of the same name is kept until then, and kept whole when
+// the disk refuses the last bytes. Messages about single elements that had to be left out (an
+// image the engine cannot place: "The PDF Engine does not support image format", a shape whose
+// position is NaN or infinite) do not stop the document: they are collected in warnings()
 // and passed to the message handler when one is set. The engine itself never shows a window.
 // An engine destroyed while a document is open drops that document.
 
