@@ -7,6 +7,7 @@
 #include "app/internet.h"
 #include "app/logging.h"
 #include "app/startrules.h"
+#include "invoicing/companions.h"
 #include "plugins/package.h"
 #include "plugins/pluginmanager.h"
 #include "printing/tfmlanguage.h"
@@ -435,7 +436,9 @@ void TfmStart::mnExitClick() {
 }
 
 // The windows behind these commands are wired in as they are built.
-void TfmStart::mnWriteInvoiceClick() {}
+void TfmStart::mnWriteInvoiceClick() {
+    writeInvoice(this);
+}
 void TfmStart::mnFinanceClick() {}
 void TfmStart::mnTaxClick() {
     ui::execModal<TfmTaxes>(this);

@@ -1,0 +1,3 @@
+#include "invoicing/logging.h"
+
+Q_LOGGING_CATEGORY(lcInvoicing, "merovia.invoicing", QtCriticalMsg)
