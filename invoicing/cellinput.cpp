@@ -1,66 +1,33 @@
 #include "invoicing/cellinput.h"
 
 #include "db/field.h"
-#include "service/numbers.h"
 
 #include <cmath>
 #include <limits>
 
 namespace invoicing {
 
-namespace {
-
-std::optional<double> readNumber(const QString& text, const QLocale& locale) {
-    if (auto d = Numbers::parseDecimal(text, locale))
-        return d;
-    return Numbers::parseDecimal(text, QLocale::c());
-}
-
-std::optional<Currency> readAmount(const QString& text, const QLocale& locale) {
-    if (auto c = Currency::parse(text, locale))
-        return c;
-    return Currency::parse(text, QLocale::c());
-}
-
-} // namespace
-
-CellValue readCell(const db::Field& field, const QString& typed, const QLocale& locale) {
+CellValue readCell(const db::Field& field, const QString& columnTitle, const QString& typed,
+                   const QLocale& locale) {
     CellValue v;
     v.text = typed;
-    const QString text = typed.trimmed();
-    switch (field.DataType()) {
-    case db::FieldType::Float:
-    case db::FieldType::Currency: {
-        if (text.isEmpty()) {
-            v.ok = v.empty = true;
-            return v;
-        }
-        const std::optional<double> number = readNumber(text, locale);
-        if (!number || !std::isfinite(*number)) {
-            v.error = QStringLiteral("\"%1\" is not a number.").arg(text);
-            return v;
-        }
-        if (std::fabs(*number) > kLargestNumber) {
-            v.error = QStringLiteral("\"%1\" is too large.").arg(text);
-            return v;
-        }
-        v.number = *number;
-        if (field.DataType() == db::FieldType::Currency) {
-            const std::optional<Currency> amount = readAmount(text, locale);
-            if (!amount) {
-                v.error = QStringLiteral("\"%1\" has more than four decimals.").arg(text);
-                return v;
-            }
-            v.amount = *amount;
-        }
-        v.ok = true;
-        return v;
-    }
-    default:
+    std::optional<ui::NumberRule> rule;
+    if (field.DataType() == db::FieldType::Float)
+        rule = ui::NumberRule::decimal(columnTitle, -kLargestNumber, kLargestNumber);
+    else if (field.DataType() == db::FieldType::Currency)
+        rule = ui::NumberRule::amount(columnTitle);
+    if (!rule) {
         v.ok = true;
         v.empty = typed.isEmpty();
         return v;
     }
+    const ui::NumberReading reading = rule->read(typed, locale);
+    v.ok = reading.ok;
+    v.empty = reading.empty;
+    v.message = reading.message;
+    v.number = reading.number;
+    v.amount = reading.amount;
+    return v;
 }
 
 void CellValue::applyTo(db::Field& field) const {

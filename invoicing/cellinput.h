@@ -1,6 +1,7 @@
 #pragma once
 
 #include "service/currency.h"
+#include "ui/numberbox.h"
 
 #include <QLocale>
 #include <QString>
@@ -11,20 +12,21 @@ class Field;
 
 namespace invoicing {
 
-// What a person typed into a cell of the rows grid, read for the cell's field: numbers in the
-// desktop's locale (a point is also taken as the decimal separator), amounts with at most four
-// decimals. A refusal says why, for a message that names the column.
+// What a person typed into a cell of the rows grid, read for the cell's field by the program's
+// one number rule (the desktop's number format; amounts with at most four decimals). A
+// refusal names the column.
 struct CellValue {
     bool ok = false;
     bool empty = false;
-    QString error;
+    QString message;
     QString text;
     double number = 0;
     Currency amount;
     // Writes the value into the field (which must be in edit or insert mode).
     void applyTo(db::Field& field) const;
 };
-CellValue readCell(const db::Field& field, const QString& text, const QLocale& locale = QLocale());
+CellValue readCell(const db::Field& field, const QString& columnTitle, const QString& text,
+                   const QLocale& locale = QLocale());
 
 // Largest quantity, discount or rate the grid takes; far above any real row, small enough that
 // a row's amount stays exact.

@@ -180,9 +180,9 @@ bool InvoiceRowsGrid::writeCell(int row, int column, const QString& text) {
             table->Post();
         }
         db::Field& field = table->FieldByName(columnField(column));
-        const CellValue value = readCell(field, text);
+        const CellValue value = readCell(field, columnTitle(column), text);
         if (!value.ok) {
-            ui::ShowError(columnTitle(column) + QStringLiteral(": ") + value.error);
+            ui::ShowError(value.message);
             return false;
         }
         // A quantity, price or discount whose row amount no money field could hold.
@@ -220,7 +220,12 @@ void InvoiceRowsGrid::enterColumn(int column) {
 }
 
 void InvoiceRowsGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    if (m_moving || m_resetting || !current.isValid()) {
+    // The grid following the rows (a row appended or deleted, the cursor moved by the editor)
+    // is no move of the user's: the dataset is on the new row already.
+    const bool following = previous.isValid() && current.isValid() &&
+                           current.row() != previous.row() &&
+                           current.row() == tableModel()->currentRow();
+    if (m_moving || m_resetting || !current.isValid() || following) {
         ui::DBGrid::currentChanged(current, previous);
         return;
     }

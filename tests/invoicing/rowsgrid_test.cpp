@@ -142,11 +142,12 @@ TEST_F(RowsGridTest, WhatIsNotANumberIsRefusedNamingTheColumn) {
     EXPECT_FALSE(g->writeCell(0, ColPrice, QStringLiteral("1.23456")));
     EXPECT_FALSE(g->writeCell(0, ColPrice, QStringLiteral("12,5,0")));
     EXPECT_FALSE(g->writeCell(0, ColDiscount, QStringLiteral("nan")));
-    ASSERT_EQ(messages.texts().size(), 5);
+    EXPECT_FALSE(g->writeCell(0, ColQty, QStringLiteral("5000000000000")));
+    ASSERT_EQ(messages.texts().size(), 6);
+    EXPECT_TRUE(messages.texts()[5].startsWith(QStringLiteral("Qty: 5000000000000 is outside")));
     EXPECT_EQ(messages.texts()[0], QStringLiteral("Qty: \"abc\" is not a number."));
-    EXPECT_EQ(messages.texts()[1], QStringLiteral("Qty: \"1e300\" is too large."));
-    EXPECT_EQ(messages.texts()[2],
-              QStringLiteral("Price: \"1.23456\" has more than four decimals."));
+    EXPECT_EQ(messages.texts()[1], QStringLiteral("Qty: \"1e300\" is not a number."));
+    EXPECT_EQ(messages.texts()[2], QStringLiteral("Price: \"1.23456\" has more than 4 decimals."));
     EXPECT_TRUE(messages.texts()[3].startsWith(QStringLiteral("Price: ")));
     EXPECT_TRUE(messages.texts()[4].startsWith(QStringLiteral("-%: ")));
     // Nothing of the row changed, and the row is not left half edited.
