@@ -535,4 +535,22 @@ void Transaction::rollback() {
     m_db->Rollback();
 }
 
+RelaxedDurability::RelaxedDurability(std::shared_ptr<Database> db)
+    : m_db(std::move(db)) {
+    if (m_db && !m_db->InTransaction()) {
+        m_db->exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        m_relaxed = true;
+    }
+}
+
+RelaxedDurability::~RelaxedDurability() {
+    if (!m_relaxed)
+        return;
+    try {
+        m_db->exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    } catch (const EngineError&) {
+        // The connection is gone or broken; the next open sets FULL again.
+    }
+}
+
 } // namespace db

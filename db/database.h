@@ -122,6 +122,21 @@ private:
     std::shared_ptr<Database> m_self; // keeps the connection while a transaction is open
 };
 
+// Writes of values that are derived from others (computed amounts) need not survive a power
+// cut: while the guard lives, commits do not wait for the disk. They are still atomic, and an
+// interrupted one leaves the file whole. Inside a transaction the guard does nothing.
+class RelaxedDurability {
+public:
+    explicit RelaxedDurability(std::shared_ptr<Database> db);
+    ~RelaxedDurability();
+    RelaxedDurability(const RelaxedDurability&) = delete;
+    RelaxedDurability& operator=(const RelaxedDurability&) = delete;
+
+private:
+    std::shared_ptr<Database> m_db;
+    bool m_relaxed = false;
+};
+
 // Starts a transaction and rolls it back unless commit() was called.
 class Transaction {
 public:

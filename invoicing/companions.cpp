@@ -19,11 +19,13 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 TfmTaxget* fmTaxget = nullptr;
@@ -87,6 +89,16 @@ QHBoxLayout* searchRow(QWidget* parent, QLineEdit** search, QLabel** sortOrder) 
     return row;
 }
 
+// Column widths of a look-up grid: one column takes the room that is left.
+void sizeColumns(ui::DBGrid* grid, std::initializer_list<int> widths, int stretching) {
+    QHeaderView* header = grid->horizontalHeader();
+    header->setStretchLastSection(false);
+    int column = 0;
+    for (int w : widths)
+        header->resizeSection(column++, w);
+    header->setSectionResizeMode(stretching, QHeaderView::Stretch);
+}
+
 // Locates the leading part of the text in the field of the current index, ignoring case.
 void searchLeading(db::Table* table, const QString& field, const QString& text) {
     if (!table->Active() || text.isEmpty())
@@ -117,6 +129,9 @@ TfmTaxget::TfmTaxget(QWidget* owner)
     gdTaxes->setObjectName(QStringLiteral("gdTaxes"));
     gdTaxes->setReadOnly(true);
     gdTaxes->setColumns({QStringLiteral("Description"), QStringLiteral("Percent")});
+    gdTaxes->horizontalHeader()->setStretchLastSection(false);
+    gdTaxes->horizontalHeader()->resizeSection(1, 80);
+    gdTaxes->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     gdTaxes->installEventFilter(this);
     connect(gdTaxes, &QAbstractItemView::doubleClicked, this, &TfmTaxget::TakeTax);
     layout->addWidget(gdTaxes, 2);
@@ -203,13 +218,17 @@ TfmCustGet::~TfmCustGet() {
         fmCustGet = nullptr;
 }
 
-void TfmCustGet::FormActivate() {
+void TfmCustGet::showEvent(QShowEvent* event) {
+    ui::Form::showEvent(event);
+    if (event->spontaneous())
+        return;
     if (!dbCustGet->Active()) {
         sCustGet.AddPassword(QStringLiteral("PLOV81"));
         dbCustGet->setIndexName(QStringLiteral("Company"));
         openOrWarn(dbCustGet);
         gdCustGet->setColumns({QStringLiteral("Cust. no"), QStringLiteral("Company"),
                                QStringLiteral("Reference"), QStringLiteral("Note")});
+        sizeColumns(gdCustGet, {90, 240, 160, 160}, 1);
         lbSortOrder->setText(QStringLiteral("Company"));
     }
     edSearch->setFocus();
@@ -340,7 +359,10 @@ TfmProdGet::~TfmProdGet() {
         fmProdGet = nullptr;
 }
 
-void TfmProdGet::FormActivate() {
+void TfmProdGet::showEvent(QShowEvent* event) {
+    ui::Form::showEvent(event);
+    if (event->spontaneous())
+        return;
     if (!dbArtsok->Active()) {
         sArtsok.AddPassword(QString::fromUtf16(u"PX\u00C452K"));
         dbArtsok->setIndexName(QStringLiteral("Code"));
@@ -349,6 +371,7 @@ void TfmProdGet::FormActivate() {
         openOrWarn(dbArtsok);
         gdArtsok->setColumns({QStringLiteral("Code"), QStringLiteral("Description"),
                               QStringLiteral("Unit"), QStringLiteral("Price")});
+        sizeColumns(gdArtsok, {120, 300, 60, 110}, 1);
         lbSortOrder->setText(QStringLiteral("Code"));
     }
     edSearch->setFocus();

@@ -9,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QFrame;
+class QShowEvent;
 
 namespace db {
 class Table;
@@ -59,7 +60,9 @@ public slots:
     void gdCustGetTitleClick(const QString& field);
 
 protected:
-    void FormActivate() override;
+    // Each showing starts afresh (its table opened on the index "Company"); the work is done
+    // when the window is shown, not when the desktop gets round to activating it.
+    void showEvent(QShowEvent* event) override;
     void FormClose() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
@@ -95,7 +98,7 @@ public slots:
     void btnCancelClick();
 
 protected:
-    void FormActivate() override;
+    void showEvent(QShowEvent* event) override;
     void FormClose() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
@@ -129,7 +132,7 @@ public slots:
     void gdFaktsokDblClick();
 
 protected:
-    void FormActivate() override;
+    void showEvent(QShowEvent* event) override;
     void FormClose() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

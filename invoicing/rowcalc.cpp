@@ -97,20 +97,6 @@ Totals documentTotals(Currency sumExclVat, Currency sumVat, bool vatInPrice, boo
 
 namespace {
 
-// Field positions of the working rows table, looked up once per computation.
-struct RowFields {
-    int code, unit, qty, price, discount, vatPercent, sum, vat;
-    explicit RowFields(db::Table& t)
-        : code(t.FieldByName(QStringLiteral("Code")).Index())
-        , unit(t.FieldByName(QStringLiteral("Unit")).Index())
-        , qty(t.FieldByName(QStringLiteral("Qty")).Index())
-        , price(t.FieldByName(QStringLiteral("Price")).Index())
-        , discount(t.FieldByName(QStringLiteral("Discount")).Index())
-        , vatPercent(t.FieldByName(QStringLiteral("VAT %")).Index())
-        , sum(t.FieldByName(QStringLiteral("Sum")).Index())
-        , vat(t.FieldByName(QStringLiteral("VAT")).Index()) {}
-};
-
 QVariant storedMoney(Currency c, bool emptyWhenZero) {
     if (emptyWhenZero && c.isZero())
         return {};
@@ -129,80 +115,106 @@ bool sameStored(const QVariant& a, const QVariant& b) {
     return a == b;
 }
 
+void setMoney(db::Param& p, const QVariant& stored) {
+    if (stored.isNull())
+        p.Clear();
+    else
+        p.setAsCurrency(Currency::fromRaw(stored.toLongLong()));
+}
+
+void setNumber(db::Param& p, const QVariant& stored) {
+    if (stored.isNull())
+        p.Clear();
+    else
+        p.setAsFloat(stored.toDouble());
+}
+
+// The columns the computation reads, in this order.
+enum ReadColumn { RKey, RCode, RUnit, RQty, RPrice, RDiscount, RVatPercent, RSum, RVat };
+
 } // namespace
 
-std::vector<int> AllRows(db::Table& table, bool vatInPrice) {
+quint64 rowsVersion(db::Table& table) {
+    return table.Active() ? table.database()->version(*table.tableInfo()) : 0;
+}
+
+std::vector<int> AllRows(db::Table& table, bool vatInPrice, quint64* computedVersion) {
     std::vector<int> overflowed;
     if (!table.Active())
         return overflowed;
     // What is being typed counts: the current record is posted first, as moving would.
     if (!table.CheckBrowseMode())
         return overflowed;
-    const RowFields f(table);
-    std::vector<db::Record> records = table.readRows(0, std::numeric_limits<int>::max());
+    // Nothing was written since the last computation: every amount is as computed.
+    if (computedVersion && *computedVersion == rowsVersion(table))
+        return overflowed;
+
+    // Only the fields the computation needs, not the long descriptions.
+    db::Query read;
+    read.setDatabaseName(table.DatabaseName());
+    read.setSession(&table.session());
+    read.setSQL({QStringLiteral("SELECT \"Key\", Code, Unit, Qty, Price, Discount, \"VAT %\", "
+                                "\"Sum\", VAT FROM TRow ORDER BY \"Key\"")});
+    read.Open();
+    std::vector<db::Record> records = read.readRows(0, std::numeric_limits<int>::max());
+    read.Close();
     std::vector<WorkRow> rows;
     rows.reserve(records.size());
     for (const db::Record& r : records) {
         WorkRow w;
-        w.code = db::Field::textOf(db::FieldType::String, r.values[f.code]);
-        w.unit = db::Field::textOf(db::FieldType::String, r.values[f.unit]);
-        w.qty = db::Field::floatOf(db::FieldType::Float, r.values[f.qty]);
-        w.discount = db::Field::floatOf(db::FieldType::Float, r.values[f.discount]);
-        w.vatPercent = db::Field::floatOf(db::FieldType::Float, r.values[f.vatPercent]);
-        w.price = db::Field::currencyOf(db::FieldType::Currency, r.values[f.price]);
+        w.code = db::Field::textOf(db::FieldType::String, r.values[RCode]);
+        w.unit = db::Field::textOf(db::FieldType::String, r.values[RUnit]);
+        w.qty = db::Field::floatOf(db::FieldType::Float, r.values[RQty]);
+        w.discount = db::Field::floatOf(db::FieldType::Float, r.values[RDiscount]);
+        w.vatPercent = db::Field::floatOf(db::FieldType::Float, r.values[RVatPercent]);
+        w.price = db::Field::currencyOf(db::FieldType::Currency, r.values[RPrice]);
         rows.push_back(w);
     }
     computeRows(rows, vatInPrice);
 
-    // Only what changed is written, in one transaction, so a column exit costs one commit.
+    // Only what changed is written, in one transaction. The amounts are derived from the
+    // typed values, so their commit need not wait for the disk.
     db::Query update;
     update.setDatabaseName(table.DatabaseName());
     update.setSession(&table.session());
     update.setSQL({QStringLiteral("UPDATE TRow SET Price = :Price, \"Sum\" = :Sum, VAT = :VAT,"),
                    QStringLiteral(" Discount = :Discount, \"VAT %\" = :VATP"),
                    QStringLiteral(" WHERE \"Key\" = :Key")});
+    std::unique_ptr<db::RelaxedDurability> relaxed;
     std::unique_ptr<db::Transaction> transaction;
     for (size_t i = 0; i < rows.size(); ++i) {
         const WorkRow& w = rows[i];
-        const db::Record& r = records[i];
+        const std::vector<QVariant>& r = records[i].values;
         if (w.overflow)
             overflowed.push_back(static_cast<int>(i) + 1);
-        const QVariant price =
-            isTaxRow(w.code, w.unit) ? storedMoney(w.price, false) : r.values[f.price];
+        const QVariant price = isTaxRow(w.code, w.unit) ? storedMoney(w.price, false) : r[RPrice];
         const QVariant sum = storedMoney(w.sum, true);
         const QVariant vat = storedMoney(w.vat, false);
         const QVariant discount = storedFloat(w.discount);
         const QVariant vatPercent = storedFloat(w.vatPercent);
-        if (sameStored(price, r.values[f.price]) && sameStored(sum, r.values[f.sum]) &&
-            sameStored(vat, r.values[f.vat]) && sameStored(discount, r.values[f.discount]) &&
-            sameStored(vatPercent, r.values[f.vatPercent]))
+        if (sameStored(price, r[RPrice]) && sameStored(sum, r[RSum]) && sameStored(vat, r[RVat]) &&
+            sameStored(discount, r[RDiscount]) && sameStored(vatPercent, r[RVatPercent]))
             continue;
-        if (!transaction)
+        if (!transaction) {
+            relaxed = std::make_unique<db::RelaxedDurability>(table.database());
             transaction = std::make_unique<db::Transaction>(table.database());
-        auto money = [](db::Param& p, const QVariant& stored) {
-            if (stored.isNull())
-                p.Clear();
-            else
-                p.setAsCurrency(Currency::fromRaw(stored.toLongLong()));
-        };
-        auto number = [](db::Param& p, const QVariant& stored) {
-            if (stored.isNull())
-                p.Clear();
-            else
-                p.setAsFloat(stored.toDouble());
-        };
-        money(update.ParamByName(QStringLiteral("Price")), price);
-        money(update.ParamByName(QStringLiteral("Sum")), sum);
-        money(update.ParamByName(QStringLiteral("VAT")), vat);
-        number(update.ParamByName(QStringLiteral("Discount")), discount);
-        number(update.ParamByName(QStringLiteral("VATP")), vatPercent);
-        update.ParamByName(QStringLiteral("Key")).setAsInteger(r.rowid);
+        }
+        setMoney(update.ParamByName(QStringLiteral("Price")), price);
+        setMoney(update.ParamByName(QStringLiteral("Sum")), sum);
+        setMoney(update.ParamByName(QStringLiteral("VAT")), vat);
+        setNumber(update.ParamByName(QStringLiteral("Discount")), discount);
+        setNumber(update.ParamByName(QStringLiteral("VATP")), vatPercent);
+        update.ParamByName(QStringLiteral("Key")).setAsInteger(r[RKey].toLongLong());
         update.ExecSQL();
     }
     if (transaction) {
         transaction->commit();
+        transaction.reset();
+        relaxed.reset();
         table.Refresh();
     }
+    if (computedVersion)
+        *computedVersion = rowsVersion(table);
     return overflowed;
 }
 

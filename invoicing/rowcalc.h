@@ -52,8 +52,11 @@ Totals documentTotals(Currency sumExclVat, Currency sumVat, bool vatInPrice, boo
 // Runs the row computation over the working rows table in its order, writing only the fields
 // that change (one transaction), and leaves "Sum", "VAT %" and "Discount" empty where they
 // are 0. The table's current record stays current. Returns the 1-based numbers of rows whose
-// amount overflowed.
-std::vector<int> AllRows(db::Table& rows, bool vatInPrice);
+// amount overflowed. Given the change version of the last computation, a table nobody wrote
+// since is left as it is, and the version is brought up to date.
+std::vector<int> AllRows(db::Table& rows, bool vatInPrice, quint64* computedVersion = nullptr);
+// The change version of the working rows (it moves with every write to the table).
+quint64 rowsVersion(db::Table& rows);
 
 // Reads the two sums of the working rows through the program's totals query.
 Totals Totalsums(const QString& dataDir, bool vatInPrice, bool rounding, bool credit);

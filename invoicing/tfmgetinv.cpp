@@ -16,10 +16,12 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -69,7 +71,10 @@ TfmGetInv::~TfmGetInv() {
         fmGetInv = nullptr;
 }
 
-void TfmGetInv::FormActivate() {
+void TfmGetInv::showEvent(QShowEvent* event) {
+    ui::Form::showEvent(event);
+    if (event->spontaneous())
+        return;
     if (!gdFaktsok && fmInvoice) {
         gdFaktsok = new ui::DBGrid(fmInvoice->dbIHead, body());
         gdFaktsok->setObjectName(QStringLiteral("gdFaktsok"));
@@ -80,6 +85,12 @@ void TfmGetInv::FormActivate() {
                                QStringLiteral("Customer no"), QStringLiteral("Total")},
                               {QString(), QStringLiteral("No."), QString(), QString(),
                                QStringLiteral("No."), QString()});
+        QHeaderView* header = gdFaktsok->horizontalHeader();
+        header->setStretchLastSection(false);
+        const int widths[] = {110, 90, 100, 240, 80, 120};
+        for (int c = 0; c < 6; ++c)
+            header->resizeSection(c, widths[c]);
+        header->setSectionResizeMode(3, QHeaderView::Stretch);
         gdFaktsok->setRowColor([](const ui::GridRow& row) {
             const bool printed = row.value(QStringLiteral("Printed")).toLongLong() != 0;
             if (!printed)

@@ -218,6 +218,7 @@ QWidget* TfmInvoice::buildHead() {
 
     auto* left = new QFormLayout;
     left->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    left->setHorizontalSpacing(8);
     left->addRow(label(head, "lbDocument", QStringLiteral("Document:")), cbDocument);
     left->addRow(label(head, "lbInvNo", QStringLiteral("No.:")), edInvNo);
     left->addRow(label(head, "lbCustNo", QStringLiteral("Customer no:")), edCustNo);
@@ -230,11 +231,13 @@ QWidget* TfmInvoice::buildHead() {
 
     auto* right = new QFormLayout;
     right->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    right->setHorizontalSpacing(8);
     lbInvDate = label(head, "lbInvDate", QStringLiteral("Invoice date"));
     right->addRow(lbInvDate, edInvDate);
     lbDueDate = label(head, "lbDueDate", QStringLiteral("Due date"));
     right->addRow(lbDueDate, edDueDate);
     auto* terms = new QHBoxLayout;
+    terms->setSpacing(4);
     lbTerms = label(head, "lbTerms", QStringLiteral("Terms:"));
     lbDays = label(head, "lbDays", QStringLiteral("0"));
     lbDaysNet = label(head, "lbDaysNet", QStringLiteral("days net"));
@@ -366,6 +369,11 @@ void TfmInvoice::buildNewCustomerPanel() {
     pnlCustreg->setFrameShape(QFrame::StyledPanel);
     pnlCustreg->setAutoFillBackground(true);
     auto* form = new QFormLayout(pnlCustreg);
+    auto* title = label(pnlCustreg, "lbNewCustomer", QStringLiteral("New customer"));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    form->addRow(title);
     edNewCustNo = lineEdit(pnlCustreg, "edNewCustNo", 25);
     edNewCompany = lineEdit(pnlCustreg, "edNewCompany", 50);
     edNewReference = lineEdit(pnlCustreg, "edNewReference", 50);

@@ -10,6 +10,8 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <utility>
 
 class QComboBox;
 class QDateEdit;
@@ -173,6 +175,8 @@ public:
     // Fills the head from the current customer record of the look-up's or the editor's table.
     void FillCustomer(db::DataSet& customers);
     void PrepareNewCustomer();
+    // Shows the new-customer panel in the middle of the editor.
+    void showNewCustomerPanel();
     // The next number of the scheme into the number box (schemes 1 and 2).
     void giveNextNumber();
     // Shows a companion modally and then makes the editor the active window again, with the
@@ -255,6 +259,10 @@ private:
     bool m_headLocked = false;
     bool m_exitBusy = false;
     bool m_freshlyShown = false;
+    // Change versions of the working rows when they were last computed and summed.
+    quint64 m_computedVersion = 0;
+    std::optional<quint64> m_sumsVersion;
+    std::pair<Currency, Currency> m_sums;
 };
 
 // The one editor of the program while it is open.

@@ -263,11 +263,18 @@ void TfmInvoice::edOurReferenceExit() {
                        ui::MsgType::Information,
                        ui::MsgButton::Yes | ui::MsgButton::No) != ui::MsgButton::Yes)
         return;
+    showNewCustomerPanel();
+    PrepareNewCustomer();
+}
+
+void TfmInvoice::showNewCustomerPanel() {
+    const QSize size(std::max(pnlCustreg->sizeHint().width(), 460),
+                     std::min(pnlCustreg->sizeHint().height(), height() - 20));
+    pnlCustreg->resize(size);
+    pnlCustreg->move(std::max(0, (width() - size.width()) / 2),
+                     std::max(0, (height() - size.height()) / 2));
     pnlCustreg->show();
     pnlCustreg->raise();
-    pnlCustreg->move((width() - pnlCustreg->sizeHint().width()) / 2, 60);
-    pnlCustreg->resize(pnlCustreg->sizeHint());
-    PrepareNewCustomer();
 }
 
 void TfmInvoice::PrepareNewCustomer() {

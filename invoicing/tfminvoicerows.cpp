@@ -35,7 +35,8 @@ void TfmInvoice::showAmount(QLineEdit* box, Currency value) {
 
 void TfmInvoice::AllRows() {
     try {
-        const std::vector<int> overflowed = invoicing::AllRows(*dbTRow, Service::VATinPrice);
+        const std::vector<int> overflowed =
+            invoicing::AllRows(*dbTRow, Service::VATinPrice, &m_computedVersion);
         if (!overflowed.empty())
             ui::ShowError(QStringLiteral("The amount of row %1 is too large; it counts as 0 until "
                                          "its quantity or price is mended.")
@@ -48,8 +49,16 @@ void TfmInvoice::AllRows() {
 void TfmInvoice::Totalsums() {
     invoicing::Totals t;
     try {
-        t = invoicing::Totalsums(Service::DataDir, Service::VATinPrice, Rounding,
-                                 documentKind() == QLatin1String("Credit invoice"));
+        // The sums are read again only when the rows changed since they were last read.
+        const quint64 version = invoicing::rowsVersion(*dbTRow);
+        if (!m_sumsVersion || *m_sumsVersion != version || !dbTRow->Active()) {
+            const invoicing::Totals read =
+                invoicing::Totalsums(Service::DataDir, Service::VATinPrice, false, false);
+            m_sums = {read.sumExclVat, read.sumVat};
+            m_sumsVersion = version;
+        }
+        t = invoicing::documentTotals(m_sums.first, m_sums.second, Service::VATinPrice, Rounding,
+                                      documentKind() == QLatin1String("Credit invoice"));
     } catch (const db::EngineError& e) {
         qCWarning(lcInvoicing) << "totals" << e.message();
         return;

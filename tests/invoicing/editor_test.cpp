@@ -302,3 +302,54 @@ TEST_F(EditorTest, WriteInvoiceHidesTheMainWindowWhileTheEditorIsOpen) {
     EXPECT_EQ(fmInvoice, nullptr) << "all five are released";
     EXPECT_EQ(fmCustGet, nullptr);
 }
+
+TEST_F(EditorTest, RendersTheWindowsWhenAsked) {
+    const QString out = QString::fromLocal8Bit(qgetenv("MEROVIA_RENDER_DIR"));
+    if (out.isEmpty())
+        GTEST_SKIP() << "MEROVIA_RENDER_DIR not set";
+    QString error;
+    ASSERT_TRUE(db::fillDemo(dir.path(), &error)) << error.toStdString();
+    Service::CompanyName = QStringLiteral("Acme Trading Ltd");
+    Service::CompanyAddress = QStringLiteral("Long Harbour Road 1234");
+    Service::CompanyCity = QStringLiteral("Great Yarmouth-on-Sea");
+    Service::CompanyZip = QStringLiteral("NR30 1AB");
+    Service::CompanyPhone = QStringLiteral("+44 1493 000000");
+    Service::CompanyBank =
+        QStringLiteral("Barclays 20-00-00 12345678\nIBAN GB33BUKB20201555555555");
+    QImage logo(600, 150, QImage::Format_RGB32);
+    logo.fill(QColor(30, 90, 160));
+    logo.save(dir.file(QStringLiteral("Logo.bmp")), "BMP");
+    TfmInvoice& ed = editor();
+    ed.btnNewInvoiceClick();
+    ed.edCustNo->setText(QStringLiteral("2"));
+    ed.edCustNoExit();
+    ed.edCust->setText(ed.edCust->text() + QStringLiteral(" with a rather long company name Ltd"));
+    addRow(QStringLiteral("P-100"), QStringLiteral("Consulting, senior, per hour"), 12.5, "1250.00",
+           25, 10, QStringLiteral("h"));
+    addRow(QStringLiteral("P-200"), QStringLiteral("Travel"), 1, "480.00", 25, 0,
+           QStringLiteral("pcs"));
+    ed.AllRows();
+    ed.Totalsums();
+    for (const QSize size : {QSize(1280, 800), QSize(1024, 768)}) {
+        ed.resize(size);
+        ed.show();
+        ed.activateWindow();
+        QTest::qWait(200);
+        EXPECT_TRUE(ed.grab().save(
+            out + QStringLiteral("/editor-%1x%2.png").arg(size.width()).arg(size.height())));
+    }
+    ed.edOurReference->setText(QStringLiteral("x"));
+    ed.showNewCustomerPanel();
+    QTest::qWait(100);
+    EXPECT_TRUE(ed.grab().save(out + QStringLiteral("/editor-newcustomer.png")));
+    ed.pnlCustreg->hide();
+    for (QWidget* w : std::initializer_list<QWidget*>{fmCustGet, fmProdGet, fmTaxget, fmGetInv}) {
+        ModalScript modal;
+        modal.on(w->objectName(), [&](QWidget* shown) {
+            QTest::qWait(200);
+            EXPECT_TRUE(shown->grab().save(out + QLatin1Char('/') + shown->objectName() +
+                                           QStringLiteral(".png")));
+        });
+        ui::showModalKeep(w);
+    }
+}
