@@ -45,6 +45,12 @@ public:
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled) { m_enabled = enabled; }
 
+    // Where on the page a body band (detail, sub-detail, summary) must end, in layout units
+    // from the paper's top; a band that would end lower goes on the next page. 0 leaves the
+    // page's own limit (above the footer and the bottom margin), which holds in any case.
+    double printLimit() const { return m_printLimit; }
+    void setPrintLimit(double y) { m_printLimit = y < 0 ? 0 : y; }
+
     // Background colour; an invalid colour leaves the band transparent.
     QColor color() const { return m_color; }
     void setColor(const QColor& color) { m_color = color; }
@@ -61,6 +67,7 @@ private:
     BandKind m_kind;
     double m_height = 0;
     bool m_enabled = true;
+    double m_printLimit = 0;
     QColor m_color;
 };
 

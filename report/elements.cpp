@@ -5,12 +5,15 @@
 #include "report/logging.h"
 #include "report/report.h"
 #include "report/rtf.h"
+#include "report/units.h"
 
 #include <QFile>
 #include <QIODevice>
 #include <QImageReader>
 #include <QLocale>
 #include <QTextDocument>
+
+#include <cmath>
 
 namespace report {
 
@@ -225,16 +228,37 @@ bool RichText::loadFromStream(QIODevice& stream) {
 Picture::Picture(Band* band, const QString& name)
     : Element(band, ElementKind::Picture, name) {}
 
+void Picture::setImage(const QImage& image) {
+    m_image = image;
+    m_scaled = QImage();
+    m_scaledFor = QSize();
+}
+
+QImage Picture::imageFor(const QSizeF& size) const {
+    // 300 dots per inch of paper are more than a printer shows of a picture.
+    constexpr double kMaxDpi = 300;
+    const QSize most(std::max(1, int(std::ceil(size.width() / kUnitsPerInch * kMaxDpi))),
+                     std::max(1, int(std::ceil(size.height() / kUnitsPerInch * kMaxDpi))));
+    if (m_image.isNull() || (m_image.width() <= most.width() && m_image.height() <= most.height()))
+        return m_image;
+    if (m_scaledFor != most) {
+        m_scaled = m_image.scaled(most, m_keepAspect ? Qt::KeepAspectRatio : Qt::IgnoreAspectRatio,
+                                  Qt::SmoothTransformation);
+        m_scaledFor = most;
+    }
+    return m_scaled;
+}
+
 bool Picture::loadFromFile(const QString& fileName) {
     QImageReader reader(fileName);
     reader.setAutoTransform(true);
     QImage image = reader.read();
     if (image.isNull()) {
         qCDebug(lcReport) << "picture" << fileName << "not loaded:" << reader.errorString();
-        m_image = QImage();
+        setImage(QImage());
         return false;
     }
-    m_image = image;
+    setImage(image);
     return true;
 }
 

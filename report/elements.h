@@ -85,9 +85,24 @@ public:
     void setAutoSize(bool on);
     bool wordWrap() const { return m_wordWrap; }
     void setWordWrap(bool on);
-    // Grows downwards (and the band with it) when the text needs more lines than fit.
+    // Grows downwards (and the band with it) when the text needs more lines than fit. It
+    // never grows over an element below it in its band, nor, in a band that does not grow
+    // (title, headers, footer), past the band's bottom.
     bool autoStretch() const { return m_autoStretch; }
     void setAutoStretch(bool on) { m_autoStretch = on; }
+
+    // What happens to a text longer than its place. A text's place ends at the band's right
+    // edge (the right margin) and, for texts that size themselves, where the next element to
+    // its right in the same band begins; a wrapping text ends at its height (when it does not
+    // stretch) or above the next element below it.
+    enum class Overflow {
+        Cut,    // only the words that fit are printed (a lone word too long for its place is
+                // cut after the last character that fits)
+        Shrink, // a single line is drawn smaller, down to half its size, to fit; then cut
+        Clip    // drawn whole and cut off at the element's edges
+    };
+    Overflow overflow() const { return m_overflow; }
+    void setOverflow(Overflow overflow) { m_overflow = overflow; }
 
     // The text this element shows for the current record (the caption for labels).
     virtual QString displayText() const = 0;
@@ -103,6 +118,7 @@ private:
     bool m_autoSize = false;
     bool m_wordWrap = false;
     bool m_autoStretch = false;
+    Overflow m_overflow = Overflow::Cut;
 };
 
 // A caption; sizes itself to its text unless told otherwise.
@@ -198,23 +214,36 @@ private:
 };
 
 // A picture, drawn stretched to fill the element (or at its own size, cut at the element's
-// edges, when stretching is off).
+// edges, when stretching is off). A stretched picture keeps its proportions unless told
+// otherwise: it is made as large as the element allows and placed by the alignment.
 class Picture : public Element {
     Q_OBJECT
 public:
     Picture(Band* band, const QString& name);
 
     const QImage& image() const { return m_image; }
-    void setImage(const QImage& image) { m_image = image; }
+    void setImage(const QImage& image);
     // Returns false and leaves the picture empty when the file cannot be read.
     bool loadFromFile(const QString& fileName);
-    void clear() { m_image = QImage(); }
+    void clear() { setImage(QImage()); }
     bool stretch() const { return m_stretch; }
     void setStretch(bool on) { m_stretch = on; }
+    bool keepAspectRatio() const { return m_keepAspect; }
+    void setKeepAspectRatio(bool on) { m_keepAspect = on; }
+    Qt::Alignment alignment() const { return m_alignment; }
+    void setAlignment(Qt::Alignment alignment) { m_alignment = alignment; }
+
+    // The picture as it is drawn into a place of that size (layout units): a large picture is
+    // scaled down once to a resolution paper can show, so that pages and files stay small.
+    QImage imageFor(const QSizeF& size) const;
 
 private:
     QImage m_image;
     bool m_stretch = true;
+    bool m_keepAspect = true;
+    Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignTop;
+    mutable QImage m_scaled;
+    mutable QSize m_scaledFor;
 };
 
 // A rectangle drawn with a pen of the given width (layout units), not filled unless a

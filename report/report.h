@@ -113,6 +113,9 @@ public:
     int pageNumber() const;
     double currentY() const;
     void newColumn();
+    // The height the band takes for the current record as it would print now, grown by its
+    // stretching texts (and, while preparing, at most a page of its own).
+    double bandHeight(Band* band) const;
 
 private:
     friend class Layouter;

@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextDocument>
 #include <QTextLayout>
 
@@ -170,57 +171,141 @@ double ascent(const FontSpec& font) {
     return m.ascent() / kMeasureScale;
 }
 
-TextBlock layoutPlainText(const QString& text, const FontSpec& font, const QColor& color,
-                          double width, Qt::Alignment alignment, bool wrap) {
+namespace {
+
+struct LaidLine {
+    QString text;
+    double width;
+};
+
+// Splits a line that is wider than the width (one word that does not fit) into pieces that
+// do, between two characters (never inside a character made of several code units). Each
+// character's advance is read once, so the work is linear in the length of the word.
+void splitOverlongWord(const QString& part, const QFontMetricsF& metrics, double width,
+                       std::vector<LaidLine>& lines, int maxLines, bool& cut) {
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, part);
+    qsizetype pieceStart = 0;
+    qsizetype at = 0;
+    double pieceWidth = 0;
+    while (at < part.size()) {
+        qsizetype next = clusters.toNextBoundary();
+        if (next < 0 || next <= at)
+            next = at + 1;
+        const double advance =
+            (next - at == 1 ? metrics.horizontalAdvance(part.at(at))
+                            : metrics.horizontalAdvance(part.mid(at, next - at))) /
+            kMeasureScale;
+        if (at > pieceStart && pieceWidth + advance > width + 1e-6) {
+            if (maxLines > 0 && int(lines.size()) >= maxLines) {
+                cut = true;
+                return;
+            }
+            lines.push_back({part.mid(pieceStart, at - pieceStart), pieceWidth});
+            pieceStart = at;
+            pieceWidth = 0;
+        }
+        pieceWidth += advance;
+        at = next;
+    }
+    if (at > pieceStart) {
+        if (maxLines > 0 && int(lines.size()) >= maxLines) {
+            cut = true;
+            return;
+        }
+        lines.push_back({part.mid(pieceStart, at - pieceStart), pieceWidth});
+    }
+}
+
+} // namespace
+
+TextBlock layoutText(const QString& text, const FontSpec& font, const QColor& color,
+                     const TextLayoutOptions& options) {
     TextBlock block;
     const QFont f = measureFont(font);
     const QFontMetricsF metrics(f, measureDevice());
     const double lineH = (metrics.ascent() + metrics.descent()) / kMeasureScale;
     const double asc = metrics.ascent() / kMeasureScale;
-    const bool wrapping = wrap && width > 0;
+    const double width = options.width;
+    const bool breaking = (options.wrap || options.cut) && width > 0;
+    const int maxLines = options.maxLines > 0 ? options.maxLines : 0;
     QString normalized = text;
     normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     const QStringList paragraphs = normalized.split(QLatin1Char('\n'));
 
-    struct Line {
-        QString text;
-        double width;
-    };
-    std::vector<Line> lines;
+    // Cutting without wrapping keeps one line of each paragraph.
+    const bool oneLine = options.cut && !options.wrap;
+    std::vector<LaidLine> lines;
+    auto full = [&] { return maxLines > 0 && int(lines.size()) >= maxLines; };
+    bool stop = false;
     for (const QString& paragraph : paragraphs) {
+        if (full()) {
+            block.cut = true;
+            break;
+        }
         QTextLayout layout(paragraph, f, measureDevice());
-        layout.setTextOption(textOption(wrapping));
+        QTextOption option = textOption(false);
+        // Breaking only at word boundaries keeps the line breaker linear; words longer than
+        // the width are broken here afterwards.
+        if (breaking)
+            option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
         layout.beginLayout();
         bool any = false;
         for (;;) {
             QTextLine l = layout.createLine();
             if (!l.isValid())
                 break;
+            if (full()) {
+                block.cut = stop = true;
+                break;
+            }
+            if (any && oneLine) {
+                block.cut = true;
+                break;
+            }
             any = true;
-            l.setLineWidth(wrapping ? width * kMeasureScale : 1e9);
+            l.setLineWidth(breaking ? width * kMeasureScale : 1e9);
             QString part = paragraph.mid(l.textStart(), l.textLength());
             // A wrapped line ends in the blank it broke at; it does not count for alignment.
-            while (wrapping && part.endsWith(QLatin1Char(' ')))
-                part.chop(1);
-            double w = l.naturalTextWidth() / kMeasureScale;
-            if (wrapping && part.size() < l.textLength())
-                w = textWidth(part, font);
-            lines.push_back({part, w});
+            qsizetype kept = part.size();
+            while (breaking && kept > 0 && part.at(kept - 1) == QLatin1Char(' '))
+                --kept;
+            part.truncate(kept);
+            const double w = (kept == l.textLength() ? l.naturalTextWidth()
+                                                     : l.cursorToX(int(l.textStart() + kept))) /
+                             kMeasureScale;
+            if (!breaking || w <= width + 1e-6) {
+                lines.push_back({part, w});
+                continue;
+            }
+            int limit = maxLines;
+            if (oneLine)
+                limit = int(lines.size()) + 1;
+            bool leftOut = false;
+            splitOverlongWord(part, metrics, width, lines, limit, leftOut);
+            if (leftOut) {
+                block.cut = true;
+                if (!oneLine)
+                    stop = true;
+                break;
+            }
         }
         layout.endLayout();
-        if (!any)
+        if (!any && !stop && !full())
             lines.push_back({QString(), 0});
+        if (stop)
+            break;
     }
 
-    for (const Line& line : lines)
+    for (const LaidLine& line : lines)
         block.width = std::max(block.width, line.width);
     const double boxWidth = width > 0 ? width : block.width;
     double y = 0;
-    for (const Line& line : lines) {
+    for (const LaidLine& line : lines) {
         if (!line.text.isEmpty()) {
             TextRun run;
-            run.origin = QPointF(alignedX(line.width, boxWidth, alignment), y + asc);
+            run.origin = QPointF(alignedX(line.width, boxWidth, options.alignment), y + asc);
             run.text = line.text;
             run.font = font;
             run.color = color;
@@ -230,7 +315,17 @@ TextBlock layoutPlainText(const QString& text, const FontSpec& font, const QColo
         y += lineH;
     }
     block.height = y;
+    block.lines = int(lines.size());
     return block;
+}
+
+TextBlock layoutPlainText(const QString& text, const FontSpec& font, const QColor& color,
+                          double width, Qt::Alignment alignment, bool wrap) {
+    TextLayoutOptions options;
+    options.width = width;
+    options.alignment = alignment;
+    options.wrap = wrap;
+    return layoutText(text, font, color, options);
 }
 
 TextBlock layoutRichText(const QString& html, const FontSpec& baseFontSpec, double width) {

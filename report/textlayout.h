@@ -53,6 +53,8 @@ struct TextBlock {
     std::vector<TextRun> runs;
     double width = 0;  // widest line
     double height = 0; // all lines
+    int lines = 0;
+    bool cut = false; // part of the text was left out to fit
 };
 
 // The size in points the font is measured (and so must be drawn) at: the font engine takes
@@ -68,9 +70,26 @@ std::vector<double> caretPositions(const QString& text, const FontSpec& font);
 double lineHeight(const FontSpec& font);
 double ascent(const FontSpec& font);
 
-// Lays out plain text: lines are split at line breaks and, when wrap is on, at word
-// boundaries within the width. Each line is placed by the horizontal alignment within the
-// width (a width of 0 or less means the text's own width).
+// How a text is fitted into its place.
+struct TextLayoutOptions {
+    double width = 0; // 0 or less: the text's own width
+    Qt::Alignment alignment = Qt::AlignLeft;
+    // Lines break at word boundaries within the width; a word longer than the width is broken
+    // between two characters.
+    bool wrap = false;
+    // A line wider than the width is cut after the last word that fits (a single word longer
+    // than the width after the last character that fits); what follows is left out.
+    bool cut = false;
+    // At most this many lines are laid out (0: all); the rest of the text is left out.
+    int maxLines = 0;
+};
+
+// Lays out plain text: lines are split at line breaks and, when wrapping, within the width.
+// Each line is placed by the horizontal alignment within the width. The work is linear in the
+// length of the text, however long its words are.
+TextBlock layoutText(const QString& text, const FontSpec& font, const QColor& color,
+                     const TextLayoutOptions& options);
+// The same with wrapping on or off and nothing cut.
 TextBlock layoutPlainText(const QString& text, const FontSpec& font, const QColor& color,
                           double width, Qt::Alignment alignment, bool wrap);
 

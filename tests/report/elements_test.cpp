@@ -73,7 +73,11 @@ TEST(ReportElements, AlignmentPlacesTextWithinFixedWidth) {
     centred->setAlignment(Qt::AlignHCenter);
     auto* overlong = new Label(band, "lbLong", "a text far longer than its little box");
     overlong->setAutoSize(false);
-    overlong->setGeometry(400, 0, 30, 20);
+    overlong->setGeometry(400, 0, 40, 20);
+    auto* clipped = new Label(band, "lbClipped", "a text far longer than its little box");
+    clipped->setAutoSize(false);
+    clipped->setGeometry(400, 20, 40, 20);
+    clipped->setOverflow(TextElement::Overflow::Clip);
     const PreparedPage page = r.prepare().pages.at(0);
     const PlacedElement* c = page.find("lbC");
     ASSERT_EQ(c->runs.size(), 1u);
@@ -81,7 +85,14 @@ TEST(ReportElements, AlignmentPlacesTextWithinFixedWidth) {
     const double right = c->rect.right() - (c->runs[0].origin.x() + c->runs[0].width);
     EXPECT_NEAR(left, right, 0.01);
     EXPECT_FALSE(c->clip);
-    EXPECT_TRUE(page.find("lbLong")->clip);
+    // Too long for its box: only the words that fit are printed, nothing is cut mid-glyph.
+    const PlacedElement* cut = page.find("lbLong");
+    ASSERT_EQ(cut->runs.size(), 1u);
+    EXPECT_EQ(cut->runs[0].text, "a text");
+    EXPECT_LE(cut->runs[0].width, 40);
+    EXPECT_FALSE(cut->clip);
+    EXPECT_TRUE(page.find("lbClipped")->clip);
+    EXPECT_EQ(page.find("lbClipped")->runs[0].text, "a text far longer than its little box");
 }
 
 TEST(ReportElements, MemoAndDataTextAndSystemData) {

@@ -420,6 +420,8 @@ TEST_F(ReportPdf, EveryPageOfAReportWithEveryElementMatchesItsLayout) {
                                   "A caption far longer than the box it must stay inside");
     longCaption->setAutoSize(false);
     longCaption->setGeometry(600, 100, 120, 20);
+    // Drawn whole and cut off at the box's edges, which the PDF does with a clipping path.
+    longCaption->setOverflow(TextElement::Overflow::Clip);
     const QString file = path("list.pdf");
     PdfOut out(file);
     ASSERT_TRUE(out.bridge.Render(list.r)) << qPrintable(out.bridge.errorString());
