@@ -22,6 +22,8 @@ const QString kTotals = QStringLiteral("Totals");
 const QString kFooter = QStringLiteral("Footer");
 const QString kExtraPages = QStringLiteral("Extra pages");
 
+constexpr qsizetype kMaxFontNameLength = 100;
+
 QString key(const QString& name, const char* suffix) {
     return name + QLatin1Char('.') + QLatin1String(suffix);
 }
@@ -69,7 +71,9 @@ void DesignFile::applyFont(TextElement* e, const QString& section, const QString
         return;
     FontSpec font = e->font();
     font.family = m_file.readString(section, key(name, "Font.Name"), QStringLiteral("Arial"));
-    if (font.family.trimmed().isEmpty())
+    // No font has a name that long (the desktop's limit is 31 characters); such a value is
+    // damage, and every text measured with it would look the name up in the font database.
+    if (font.family.trimmed().isEmpty() || font.family.size() > kMaxFontNameLength)
         font.family = QStringLiteral("Arial");
     const FontStyles styles =
         SetStyles(m_file.readString(section, key(name, "Font.Style"), QLatin1String(d.style)));

@@ -126,6 +126,9 @@ void buildInvoiceLayout(Report& r) {
             row = fixedLabel(items, c.row, c.width, QString(), rowAlign);
         row->setWidth(c.width);
     }
+    // Amounts too long for their place are drawn smaller rather than lose digits.
+    for (const char* name : {"dbQty", "dbPrice", "dbDisc", "dbVAT", "dbSum"})
+        r.element<TextElement>(QLatin1String(name))->setOverflow(TextElement::Overflow::Shrink);
     // Codes and descriptions break into more lines rather than run into the next column.
     for (const char* name : {"lbCode2", "dbDescription"}) {
         auto* t = r.element<TextElement>(QLatin1String(name));
@@ -153,6 +156,8 @@ void buildInvoiceLayout(Report& r) {
     label(totals, "lbVAT2");
     label(totals, "lbTotal1", QStringLiteral("Total:"));
     label(totals, "lbTotal2");
+    for (const char* name : {"lbTerms2", "lbSum2", "lbVAT2", "lbTotal2"})
+        r.element<TextElement>(QLatin1String(name))->setOverflow(TextElement::Overflow::Shrink);
     auto* freeText = new RichText(totals, QStringLiteral("dataFreeText"));
     freeText->setGeometry(5, 55, 600, 56);
 

@@ -158,15 +158,37 @@ bool TgtQRExportInterface::finish(const PreparedDocument&) {
     return ok;
 }
 
+QString pdfFileNameFor(const QString& chosen) {
+    if (chosen.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return chosen;
+    return chosen + QStringLiteral(".pdf");
+}
+
+void setPdfTarget(TgtCustomPDFEngine& engine, const QString& file) {
+    // The engine replaces a file name's extension by its own: it is given the file's own.
+    engine.FileExtension = TgtCustomPDFEngine::fileExtension(file);
+    engine.setFileName(file);
+}
+
+bool writePdf(const PreparedDocument& document, TgtCustomPDFEngine& engine, const QString& file,
+              QString* error) {
+    setPdfTarget(engine, pdfFileNameFor(file));
+    engine.Preferences.ShowSetupDialog = false;
+    TgtQRExportInterface bridge(&engine);
+    if (bridge.RenderPrepared(document))
+        return true;
+    if (error)
+        *error = bridge.errorString();
+    return false;
+}
+
 // ---- TQRPDFDocumentFilter ----------------------------------------------------------------
 
 TQRPDFDocumentFilter::TQRPDFDocumentFilter(const QString& fileName)
     : m_fileName(fileName)
     , m_bridge(&m_engine) {
-    // The engine replaces a file name's extension by its own; the filter writes the name it
-    // was given, so that the caller opens the file it named.
-    m_engine.FileExtension = TgtCustomPDFEngine::fileExtension(fileName);
-    m_engine.setFileName(fileName);
+    // The filter writes the name it was given, so that the caller opens the file it named.
+    setPdfTarget(m_engine, fileName);
     m_engine.Preferences.ShowSetupDialog = false;
     m_engine.Preferences.OpenAfterCreate = false;
 }

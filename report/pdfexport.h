@@ -83,6 +83,19 @@ private:
     std::function<void(int, int)> m_progress;
 };
 
+// The file a PDF is written to for a name the user chose: the name itself when it ends in
+// ".pdf" (in any letter case), else the name with ".pdf" added, so that a dot inside a
+// document number ("Invoice2026.01") never loses what follows it.
+QString pdfFileNameFor(const QString& chosen);
+// Points the engine at exactly that file, whatever its extension.
+void setPdfTarget(TgtCustomPDFEngine& engine, const QString& file);
+
+// Writes prepared pages (those a preview shows) into a PDF file of exactly that name, see
+// pdfFileNameFor, through an engine the caller has set up. Returns false, with the reason in
+// *error (naming the file), when the file could not be written; no file is left then.
+bool writePdf(const PreparedDocument& document, TgtCustomPDFEngine& engine, const QString& file,
+              QString* error = nullptr);
+
 // The report engine's own PDF export filter: created with a file name and handed to
 // Report::exportToFilter, it writes the report to exactly that file through the PDF writer,
 // opening nothing afterwards.

@@ -272,9 +272,13 @@ TextBlock layoutText(const QString& text, const FontSpec& font, const QColor& co
             while (breaking && kept > 0 && part.at(kept - 1) == QLatin1Char(' '))
                 --kept;
             part.truncate(kept);
-            const double w = (kept == l.textLength() ? l.naturalTextWidth()
-                                                     : l.cursorToX(int(l.textStart() + kept))) /
-                             kMeasureScale;
+            double w = (kept == l.textLength() ? l.naturalTextWidth()
+                                               : l.cursorToX(int(l.textStart() + kept))) /
+                       kMeasureScale;
+            // A line that reaches its width may be a word running past it: the layout gives
+            // no more than the width then, so the word is measured on its own.
+            if (breaking && w >= width - 1e-3)
+                w = textWidth(part, font);
             if (!breaking || w <= width + 1e-6) {
                 lines.push_back({part, w});
                 continue;

@@ -133,6 +133,16 @@ TEST(DesignFile, BadValuesGiveTheirDefaults) {
     EXPECT_EQ(d.band("BandItems")->height(), 28);
 }
 
+TEST(DesignFile, AFontNameNoFontCanHaveIsArial) {
+    // A damaged file once held a name of 100 000 letters; every text measured with it looked
+    // it up in the font database and the invoice took half a minute to lay out.
+    const QByteArray name(100000, 'F');
+    Designed d("[Items]\ndbDescription.Font.Name=" + name +
+               "\n[Head]\nlbCust.Font.Name=" + QByteArray(31, 'G') + "\n");
+    EXPECT_EQ(d.t("dbDescription")->font().family, "Arial");
+    EXPECT_EQ(d.t("lbCust")->font().family, QString(31, 'G'));
+}
+
 TEST(DesignFile, TotalsBandHeightIsReadOnlyFromItems) {
     Designed inTotals("[Totals]\nBandTotals.Height=200\n");
     EXPECT_EQ(inTotals.band("BandTotals")->height(), 116);

@@ -44,11 +44,9 @@ SampleInvoice::SampleInvoice(const QString& kind, int count)
                      QLatin1String(sum[k]), false, QString()});
     }
     fm = std::make_unique<TfmqrInvoice>(nullptr, kind);
-    report::Report& rep = *fm->qrInvoice;
-    rep.setDataSource(&rows);
+    fm->setRowSource(&rows);
     auto set = [&](const char* name, const QString& text) {
-        if (auto* l = rep.element<report::Label>(QLatin1String(name)))
-            l->setCaption(text);
+        fm->setCaption(QLatin1String(name), text);
     };
     set("lbDocument", kind);
     set("lbInvoiceNo", QStringLiteral("2026-0042"));
@@ -66,13 +64,6 @@ SampleInvoice::SampleInvoice(const QString& kind, int count)
     set("lbSum2", QStringLiteral("1,181.40"));
     set("lbVAT2", QStringLiteral("236.28"));
     set("lbTotal2", QStringLiteral("1,417.68"));
-    rep.onBeforePrint = [&rep](report::Report&, bool&) { printing::copyHeadingValues(rep); };
-    // The row code goes into its label row by row, as the layout's row event will do.
-    if (report::Band* items = rep.bandNamed(QStringLiteral("BandItems")))
-        items->onBeforePrint = [this, &rep](report::Band&, bool&) {
-            rep.element<report::Label>(QStringLiteral("lbCode2"))
-                ->setCaption(rows.value(QStringLiteral("Code")).toString());
-        };
 }
 
 QString compareGolden(const QString& name, const QString& text) {
