@@ -76,10 +76,16 @@ TfmqrTaxPrint::TfmqrTaxPrint(QWidget* owner)
     placeText(lbPercent, percentLeft, 2 * mm, percentWidth, Qt::AlignRight);
 
     Band* detail = qrTaxPrint->addBand(BandKind::Detail, QStringLiteral("BandDetail"), 6 * mm);
-    placeText(new DBText(detail, QStringLiteral("dbDescription"), QStringLiteral("Description")), 0,
-              0, percentLeft - 5 * mm, Qt::AlignLeft);
-    placeText(new DBText(detail, QStringLiteral("dbPercent"), QStringLiteral("Percent")),
-              percentLeft, 0, percentWidth, Qt::AlignRight);
+    auto* description = placeText(
+        new DBText(detail, QStringLiteral("dbDescription"), QStringLiteral("Description")), 0, 0,
+        percentLeft - 5 * mm, Qt::AlignLeft);
+    // A description longer than its column goes on in more lines of its own line.
+    description->setWordWrap(true);
+    description->setAutoStretch(true);
+    auto* percent =
+        placeText(new DBText(detail, QStringLiteral("dbPercent"), QStringLiteral("Percent")),
+                  percentLeft, 0, percentWidth, Qt::AlignRight);
+    percent->setOverflow(TextElement::Overflow::Shrink);
 }
 
 TfmqrTaxPrint::~TfmqrTaxPrint() = default;

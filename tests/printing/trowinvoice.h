@@ -6,6 +6,7 @@
 #include "report/prepared.h"
 #include "report/report.h"
 
+#include "support/layoutcheck.h"
 #include "support/testenv.h"
 
 #include <QMap>
@@ -59,9 +60,5 @@ private:
 
 // A small firm's company data in the service globals, with VAT.
 void setTestCompany();
-// What is wrong with the pages: texts of different elements drawn over one another, and texts
-// outside the page's margins. Empty when every text stands in its place.
-QStringList textsOutOfPlace(const report::Report& report, const report::PreparedDocument& doc);
-
 // The shipped design of that base name ("Classic", "Heading", "Letter").
 QString shippedDesign(const QString& base);

@@ -9,6 +9,8 @@
 #include "taxes/tfmvatreg.h"
 #include "ui/dbcontrols.h"
 
+#include "support/layoutcheck.h"
+
 #include <QAction>
 #include <QImage>
 #include <QLineEdit>
@@ -140,6 +142,38 @@ TEST_F(TaxesTest, TaxListPaperFollowsTheCountryAndMarginsTheServiceGlobals) {
         EXPECT_NEAR(doc.pageSizeMm.width(), 210, 0.01);
         EXPECT_NEAR(doc.pageSizeMm.height(), 297, 0.01);
     }
+}
+
+TEST_F(TaxesTest, LongDescriptionsAndCompanyNamesStayInsideTheirPlace) {
+    Service::CompanyName = QStringLiteral(
+        "Acme Trading, Import, Export and Distribution Company of the Northern Counties Limited");
+    const QString longDescription = QStringLiteral(
+        "Environmental charge on packaging made of mixed materials that cannot be recycled here");
+    addTaxes({{longDescription, 3.5}, {"Eco fee", 2}});
+    QImage logo(3000, 3000, QImage::Format_RGB32);
+    logo.fill(Qt::blue);
+    ASSERT_TRUE(logo.save(dir.file(QStringLiteral("Logo.bmp")), "BMP"));
+    TfmqrTaxPrint form(nullptr);
+    db::Table taxes;
+    taxes.setDatabaseName(dir.path());
+    taxes.setTableName(QStringLiteral("Taxes"));
+    taxes.Open();
+    form.setDataSet(&taxes);
+    form.setCompanyName(Service::CompanyName);
+    const PreparedDocument doc = form.qrTaxPrint->prepare();
+    const QStringList problems = textsOutOfPlace(*form.qrTaxPrint, doc);
+    EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join('\n'));
+    // The whole description prints, in more than one line; the next tax follows below it.
+    const PlacedElement* first = doc.pages[0].find(QStringLiteral("dbDescription"));
+    ASSERT_NE(first, nullptr);
+    QStringList words;
+    for (const TextRun& run : first->runs)
+        words << run.text;
+    EXPECT_EQ(words.join(' '), longDescription);
+    EXPECT_GE(first->runs.size(), 2u);
+    // The square logo keeps its shape in its box.
+    const PlacedElement* placed = doc.pages[0].find(QStringLiteral("Logga"));
+    EXPECT_NEAR(placed->rect.width(), placed->rect.height(), 0.01);
 }
 
 TEST_F(TaxesTest, TaxListShowsTheLogoOnlyWhenLogoBmpExists) {
