@@ -231,6 +231,8 @@ bool TfmqrInvoice::exportPdf(const QString& file, bool openAfter, QString* error
     engine.Preferences.OpenAfterCreate = openAfter;
     TgtQRExportInterface bridge(&engine);
     bridge.ShowProgress = false;
+    // Page by page into the file: a long document needs no more memory than a short one.
+    bridge.KeepPages = false;
     if (!bridge.Render(*qrInvoice)) {
         if (error)
             *error = bridge.errorString();

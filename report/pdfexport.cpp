@@ -100,7 +100,7 @@ void PdfPagePainter::clearClip() {
 // ---- TgtQRExportInterface ----------------------------------------------------------------
 
 bool TgtQRExportInterface::Render(Report& report) {
-    return report.exportToFilter(*this);
+    return report.exportToFilter(*this, KeepPages);
 }
 
 bool TgtQRExportInterface::RenderPrepared(const PreparedDocument& document) {

@@ -55,6 +55,11 @@ public:
     bool DoEndDoc = true;
     // There is no progress window; when switched on, the progress handler hears of each page.
     bool ShowProgress = false;
+    // Whether Render keeps the laid-out pages in the report (Report::prepared()); without,
+    // each page is written as soon as it is laid out and memory stays the same for any length.
+    bool KeepPages = true;
+    // Pages written by the last rendering.
+    int pagesWritten() const { return m_pagesDone; }
     void setProgressHandler(std::function<void(int page, int pageCount)> handler) {
         m_progress = std::move(handler);
     }

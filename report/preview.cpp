@@ -46,26 +46,6 @@ QPageLayout pageLayoutOf(const PreparedDocument& document) {
                        QMarginsF(0, 0, 0, 0));
 }
 
-// The order pages go to the printer for that many copies: copy after copy, or each page that
-// many times; -1 stands for a blank page.
-std::vector<int> printOrder(int pages, int copies, bool collate, bool twoSided) {
-    std::vector<int> order;
-    if (!collate) {
-        for (int p = 0; p < pages; ++p)
-            for (int c = 0; c < copies; ++c)
-                order.push_back(p);
-        return order;
-    }
-    for (int c = 0; c < copies; ++c) {
-        // On two-sided paper the next copy starts on a sheet of its own.
-        if (c > 0 && twoSided && pages % 2 == 1)
-            order.push_back(-1);
-        for (int p = 0; p < pages; ++p)
-            order.push_back(p);
-    }
-    return order;
-}
-
 // The desktop theme's icon for a command, where it has one.
 const char* themeIcon(const char* command) {
     static const std::pair<const char*, const char*> icons[] = {
@@ -83,6 +63,24 @@ const char* themeIcon(const char* command) {
 const double kZoomChoices[] = {0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0, 0, -1};
 
 } // namespace
+
+std::vector<int> printOrder(int pages, int copies, bool collate, bool twoSided) {
+    std::vector<int> order;
+    if (!collate) {
+        for (int p = 0; p < pages; ++p)
+            for (int c = 0; c < copies; ++c)
+                order.push_back(p);
+        return order;
+    }
+    for (int c = 0; c < copies; ++c) {
+        // On two-sided paper the next copy starts on a sheet of its own.
+        if (c > 0 && twoSided && pages % 2 == 1)
+            order.push_back(-1);
+        for (int p = 0; p < pages; ++p)
+            order.push_back(p);
+    }
+    return order;
+}
 
 bool printPages(const PreparedDocument& document, QPrinter& printer) {
     if (document.pages.empty())

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -24,6 +25,11 @@ class Report;
 // ends on a front page), so that every printer, whatever its driver does with a copy count,
 // receives them all. Returns false when the printer could not be started.
 bool printPages(const PreparedDocument& document, QPrinter& printer);
+
+// The order pages go to the printer for that many copies: copy after copy (collated) or each
+// page that many times; -1 stands for the blank page that makes each copy of an odd number of
+// pages start on a sheet of its own on two-sided paper.
+std::vector<int> printOrder(int pages, int copies, bool collate, bool twoSided);
 
 // Offers the print dialog with the report's number of copies; when confirmed, prints the
 // pages and runs the report's after-print event. Returns whether pages were printed.

@@ -48,6 +48,8 @@ public:
     double bottomLimit = 0; // where the body of the page ends (above the footer's place)
     bool pageHasBody = false;
     bool newColumnRequested = false;
+    // Where finished pages go instead of into the document, when set.
+    std::function<void(const PreparedPage&)> sink;
 
     // The most a body band may take on a page of its own.
     double bodyRoom(const Band* band) const;
@@ -462,7 +464,10 @@ void Layouter::finishPage(bool last) {
             page.elements.push_back(
                 placeElement(ep, QPointF(0, 0), overlay->objectName(), page.size.height()));
     }
-    doc.pages.push_back(std::move(page));
+    if (sink)
+        sink(page);
+    else
+        doc.pages.push_back(std::move(page));
     page = PreparedPage();
 }
 
@@ -609,7 +614,7 @@ PreparedDocument Report::prepare() {
     return m_prepared;
 }
 
-bool Report::exportToFilter(ExportFilter& filter) {
+bool Report::exportToFilter(ExportFilter& filter, bool keepPages) {
     if (m_layouter) {
         qCWarning(lcReport) << "exportToFilter() called from inside a preparation of"
                             << objectName();
@@ -617,10 +622,22 @@ bool Report::exportToFilter(ExportFilter& filter) {
     }
     if (!filter.start())
         return false;
-    const PreparedDocument document = prepare();
-    for (const PreparedPage& page : document.pages)
-        filter.exportPage(document, page);
-    return filter.finish(document);
+    if (keepPages) {
+        const PreparedDocument document = prepare();
+        for (const PreparedPage& page : document.pages)
+            filter.exportPage(document, page);
+        return filter.finish(document);
+    }
+    // Each page goes to the filter as soon as it is finished and is then let go.
+    Layouter layouter(*this);
+    layouter.sink = [&](const PreparedPage& page) { filter.exportPage(layouter.doc, page); };
+    m_layouter = &layouter;
+    struct Reset {
+        Report* r;
+        ~Reset() { r->m_layouter = nullptr; }
+    } reset{this};
+    m_prepared = layouter.run();
+    return filter.finish(m_prepared);
 }
 
 int Report::pageNumber() const {

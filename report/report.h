@@ -103,8 +103,10 @@ public:
     const PreparedDocument& prepared() const { return m_prepared; }
     // Lays the report out once and hands every page to the filter. When the filter cannot
     // start, nothing is laid out and false is returned; the filter's errorString says why.
-    // The after-print event does not run: an export is not a print.
-    bool exportToFilter(ExportFilter& filter);
+    // The after-print event does not run: an export is not a print. Without keepPages each
+    // page goes to the filter as soon as it is laid out and is not kept (prepared() then holds
+    // no pages), so that memory does not grow with the length of the report.
+    bool exportToFilter(ExportFilter& filter, bool keepPages = true);
 
     // While preparing: the page being filled (from 1), the vertical print position in
     // millimetres from the top of the paper, and a request to go on in a new column, which

@@ -1,4 +1,5 @@
 #include "report/datasource.h"
+#include "report/exportfilter.h"
 #include "report/painter.h"
 #include "report/report.h"
 #include "report/units.h"
@@ -334,4 +335,34 @@ TEST(ReportEngine, DumpListsEveryPlacedElement) {
     EXPECT_TRUE(dump.contains(" dbName dbtext Detail [")) << dump.toStdString();
     EXPECT_TRUE(dump.contains("] off {Arial 10} \"Name 1\"")) << dump.toStdString();
     EXPECT_FALSE(dumpPrepared(b.r.prepared(), false).contains("dbName"));
+}
+
+TEST(ReportEngine, AnExportWithoutKeptPagesHandsOverEachPageAsItIsDone) {
+    struct Recorder : ExportFilter {
+        bool start() override { return true; }
+        void exportPage(const PreparedDocument& document, const PreparedPage& page) override {
+            // The document has nothing kept while pages are handed over.
+            kept = std::max(kept, document.pageCount());
+            PreparedDocument one;
+            one.pages.push_back(page);
+            dumps << dumpPrepared(one).section(QLatin1Char('\n'), 1);
+        }
+        bool finish(const PreparedDocument&) override { return true; }
+        QString errorString() const override { return QString(); }
+        QStringList dumps;
+        int kept = 0;
+    };
+    BandedReport b(300);
+    const PreparedDocument whole = b.r.prepare();
+    ASSERT_GT(whole.pageCount(), 3);
+    Recorder recorder;
+    ASSERT_TRUE(b.r.exportToFilter(recorder, false));
+    EXPECT_EQ(recorder.kept, 0);
+    EXPECT_EQ(b.r.prepared().pageCount(), 0);
+    ASSERT_EQ(recorder.dumps.size(), whole.pageCount());
+    for (int i = 0; i < whole.pageCount(); ++i) {
+        PreparedDocument one;
+        one.pages.push_back(whole.pages[size_t(i)]);
+        EXPECT_EQ(recorder.dumps[i], dumpPrepared(one).section(QLatin1Char('\n'), 1)) << i;
+    }
 }

@@ -6,8 +6,14 @@
 #include "support/uihooks.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -35,9 +41,9 @@ int pdfPages(const QString& file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return -1;
-    const QByteArray data = f.readAll();
-    return static_cast<int>(data.count("/Type /Page\n") + data.count("/Type /Page\r") +
-                            data.count("/Type /Page "));
+    // Qt writes "/Type /Page", our writer "/Type/Page"; "/Pages" is the page tree.
+    const QString data = QString::fromLatin1(f.readAll());
+    return static_cast<int>(data.count(QRegularExpression("/Type\\s*/Page(?![s])")));
 }
 
 void trigger(QWidget* window, const char* name) {
@@ -113,4 +119,106 @@ TEST(ReportPreview, DirectPrintingUsesTheSameDialog) {
     EXPECT_TRUE(printReport(s.r, nullptr));
     EXPECT_EQ(s.afterPrint, 1);
     EXPECT_EQ(pdfPages(dir.filePath("direct.pdf")), s.r.prepared().pageCount());
+}
+
+TEST(ReportPreview, OpensMaximisedWithPageCountPageChoiceAndZoomChoices) {
+    SmallReport s; // the report does not ask for it: every preview opens maximised
+    ModalScript script;
+    script.on("ReportPreview", [&](QWidget* w) {
+        auto* preview = qobject_cast<PreviewWindow*>(w);
+        EXPECT_TRUE(w->windowState() & Qt::WindowMaximized);
+        const int count = preview->document().pageCount();
+        ASSERT_GE(count, 3);
+        EXPECT_EQ(w->findChild<QLabel*>("lbPageOf")->text(), QString("of %1").arg(count));
+        auto* page = w->findChild<QSpinBox*>("sePage");
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->value(), 1);
+        EXPECT_EQ(page->maximum(), count);
+        page->setValue(2);
+        EXPECT_EQ(preview->currentPage(), 2);
+        QTest::keyClick(w, Qt::Key_PageDown);
+        EXPECT_EQ(preview->currentPage(), 3);
+        EXPECT_EQ(page->value(), 3);
+        QTest::keyClick(w, Qt::Key_PageUp);
+        EXPECT_EQ(preview->currentPage(), 2);
+        QTest::keyClick(w, Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(preview->currentPage(), count);
+
+        auto* zoom = w->findChild<QComboBox*>("cbZoom");
+        ASSERT_NE(zoom, nullptr);
+        const int twice = zoom->findText("200 %");
+        ASSERT_GE(twice, 0);
+        zoom->setCurrentIndex(twice);
+        emit zoom->activated(twice);
+        EXPECT_DOUBLE_EQ(preview->zoom(), 2.0);
+        trigger(w, "btnZoomIn");
+        EXPECT_DOUBLE_EQ(preview->zoom(), 2.5);
+        EXPECT_EQ(zoom->currentText(), "250 %");
+        const int whole = zoom->findText("Whole page");
+        emit zoom->activated(whole);
+        EXPECT_LT(preview->zoom(), 2.0);
+        EXPECT_FALSE(zoom->currentText().isEmpty());
+        trigger(w, "btnClose");
+    });
+    previewReport(s.r, nullptr);
+    EXPECT_EQ(s.afterPrint, 0);
+}
+
+TEST(ReportPreview, SaveAsPdfWritesThePagesShownThroughOurWriter) {
+    QTemporaryDir dir;
+    SmallReport s;
+    s.r.setTitle("Customer list");
+    ModalScript script;
+    FileDialogScript files;
+    MessageRecorder messages;
+    files.answer(QString()); // cancelled: nothing is written
+    files.answer(dir.filePath("list"));
+    QStringList saved;
+    int pages = 0;
+    script.on("ReportPreview", [&](QWidget* w) {
+        auto* preview = qobject_cast<PreviewWindow*>(w);
+        pages = preview->document().pageCount();
+        trigger(w, "btnSavePdf");
+        EXPECT_TRUE(preview->savedPdfFiles().isEmpty());
+        trigger(w, "btnSavePdf");
+        EXPECT_EQ(preview->savedPdfFiles(), QStringList{dir.filePath("list.pdf")});
+        EXPECT_FALSE(preview->printed());
+    });
+    PreviewOptions options;
+    options.pdfSaved = [&](const QString& file) { saved << file; };
+    previewReport(s.r, nullptr, options);
+    ASSERT_EQ(files.requests().size(), 2u);
+    EXPECT_EQ(files.requests()[0].fileName, "Customer list.pdf");
+    EXPECT_TRUE(files.requests()[0].filter.contains("*.pdf"));
+    EXPECT_EQ(saved, QStringList{dir.filePath("list.pdf")});
+    EXPECT_EQ(pdfPages(dir.filePath("list.pdf")), pages);
+    QFile file(dir.filePath("list.pdf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("/Producer")) << "written by our writer";
+    EXPECT_TRUE(messages.empty());
+    // Saving a PDF is no print.
+    EXPECT_EQ(s.afterPrint, 0);
+}
+
+TEST(ReportPreview, CopiesAreSentAsPagesSoEveryPrinterGetsThemAll) {
+    QTemporaryDir dir;
+    SmallReport s;
+    const PreparedDocument doc = s.r.prepare();
+    for (const bool collate : {true, false}) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString file = dir.filePath(collate ? "collated.pdf" : "uncollated.pdf");
+        printer.setOutputFileName(file);
+        printer.setCopyCount(3);
+        printer.setCollateCopies(collate);
+        ASSERT_TRUE(printPages(doc, printer));
+        EXPECT_EQ(pdfPages(file), 3 * doc.pageCount()) << collate;
+    }
+    // Copy after copy, or each page that many times; on two-sided paper each copy of an odd
+    // number of pages starts on a sheet of its own (-1 is a blank page).
+    EXPECT_EQ(printOrder(2, 2, true, false), (std::vector<int>{0, 1, 0, 1}));
+    EXPECT_EQ(printOrder(2, 2, false, false), (std::vector<int>{0, 0, 1, 1}));
+    EXPECT_EQ(printOrder(3, 2, true, true), (std::vector<int>{0, 1, 2, -1, 0, 1, 2}));
+    EXPECT_EQ(printOrder(2, 2, true, true), (std::vector<int>{0, 1, 0, 1}));
+    EXPECT_EQ(printOrder(1, 1, true, true), (std::vector<int>{0}));
 }
