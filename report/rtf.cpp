@@ -1,5 +1,6 @@
 #include "report/rtf.h"
 
+#include <QHash>
 #include <QStringList>
 
 #include <vector>
@@ -20,21 +21,46 @@ QChar cp1252(unsigned char byte) {
     return QChar(byte);
 }
 
+// Where the characters of a group go.
+enum class Dest {
+    Text,      // the document's text
+    Skip,      // a destination that is not shown
+    FontTable, // font names
+    Numbering, // the paragraph numbering of {\*\pn ...}: bullets or numbers
+};
+
 struct CharState {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    bool strike = false;
     int halfPoints = 0; // 0: the element's own size
+    int font = -1;      // number in the font table; -1: the element's own font
     int unicodeSkip = 1;
-    bool skip = false; // inside a destination that is not text
+    Dest dest = Dest::Text;
+    bool starred = false; // the group began with \*: skipped unless it is one this reader knows
 };
 
 enum class Align { Left, Center, Right, Justify };
+enum class ListKind { None, Bullet, Numbered };
+
+// Paragraph properties last until \pard, as writers expect of them.
+struct ParaState {
+    Align align = Align::Left;
+    int leftTwips = 0;  // \li: every line
+    int firstTwips = 0; // \fi: the first line, from \li
+    int rightTwips = 0; // \ri
+    ListKind list = ListKind::None;
+};
+
+// Qt rich text measures in pixels of a 96-dpi screen, RTF in twips (1/1440 inch).
+constexpr double kTwipsPerPixel = 15;
+// The item text of a Qt list starts one indent step (40 pixels) in from the list's margin.
+constexpr double kListIndentPixels = 40;
 
 // Destinations whose content is never shown.
 bool isIgnoredDestination(const QByteArray& word) {
-    static const char* const names[] = {"fonttbl",
-                                        "colortbl",
+    static const char* const names[] = {"colortbl",
                                         "stylesheet",
                                         "info",
                                         "pict",
@@ -49,6 +75,9 @@ bool isIgnoredDestination(const QByteArray& word) {
                                         "footerf",
                                         "listtable",
                                         "listoverridetable",
+                                        "listtext",
+                                        "pntext",
+                                        "pnseclvl",
                                         "rsidtbl",
                                         "generator",
                                         "xmlnstbl",
@@ -72,6 +101,10 @@ bool isIgnoredDestination(const QByteArray& word) {
     return false;
 }
 
+QString pixels(double twips) {
+    return QString::number(twips / kTwipsPerPixel, 'g', 8) + QStringLiteral("px");
+}
+
 class Reader {
 public:
     explicit Reader(const QByteArray& rtf)
@@ -88,11 +121,14 @@ public:
             const char c = m_in[pos];
             if (c == '{') {
                 stack.push_back(state);
+                state.starred = false;
                 groupStart = true;
                 ++pos;
                 continue;
             }
             if (c == '}') {
+                if (state.dest == Dest::FontTable)
+                    endFontName();
                 if (!stack.empty()) {
                     state = stack.back();
                     stack.pop_back();
@@ -118,23 +154,26 @@ public:
                     pos += 3;
                     if (pendingSkip > 0) {
                         --pendingSkip;
-                    } else if (ok && !state.skip) {
+                    } else if (ok) {
                         append(cp1252(static_cast<unsigned char>(value)), state);
                     }
                     groupStart = false;
                     continue;
                 }
                 if (d == '*') {
-                    // {\* ...}: an optional destination this reader does not know.
-                    if (groupStart)
-                        state.skip = true;
+                    // {\* ...}: an optional destination, skipped unless the next word is one
+                    // this reader knows.
+                    if (groupStart && state.dest != Dest::Skip) {
+                        state.dest = Dest::Skip;
+                        state.starred = true;
+                    }
                     ++pos;
                     continue;
                 }
                 if (!isalpha(static_cast<unsigned char>(d))) {
                     ++pos;
                     groupStart = false;
-                    if (state.skip)
+                    if (state.dest == Dest::Skip)
                         continue;
                     if (pendingSkip > 0) {
                         --pendingSkip;
@@ -154,7 +193,8 @@ public:
                         break;
                     case '\n':
                     case '\r':
-                        paragraph();
+                        if (state.dest == Dest::Text)
+                            paragraph(state);
                         break;
                     default: // \- optional hyphen and anything unknown
                         break;
@@ -179,16 +219,16 @@ public:
                     ++pos; // the delimiter blank belongs to the control word
                 const bool atGroupStart = groupStart;
                 groupStart = false;
-                if (atGroupStart && isIgnoredDestination(word))
-                    state.skip = true;
-                if (state.skip)
+                if (atGroupStart)
+                    enterDestination(word, state);
+                if (state.dest == Dest::Skip)
                     continue;
                 control(word, hasParam, param, state, pendingSkip);
                 continue;
             }
             groupStart = false;
             ++pos;
-            if (state.skip)
+            if (state.dest == Dest::Skip)
                 continue;
             if (pendingSkip > 0) {
                 --pendingSkip;
@@ -198,28 +238,69 @@ public:
         }
         // A closing \par ends the last paragraph; only text after it makes another one.
         if (m_spanOpen || !m_current.isEmpty())
-            paragraph();
+            paragraph(state);
+        closeList();
         return QStringLiteral("<html><body>") + m_paragraphs.join(QString()) +
                QStringLiteral("</body></html>");
     }
 
 private:
+    // The first control word of a group may make it a destination.
+    void enterDestination(const QByteArray& word, CharState& state) {
+        if (word == "pn" && (state.starred || state.dest == Dest::Text)) {
+            state.dest = Dest::Numbering;
+            state.starred = false;
+        } else if (state.dest != Dest::Text) {
+            return;
+        } else if (word == "fonttbl") {
+            state.dest = Dest::FontTable;
+            m_fontNumber = -1;
+        } else if (isIgnoredDestination(word)) {
+            state.dest = Dest::Skip;
+        }
+    }
+
     void control(const QByteArray& word, bool hasParam, int param, CharState& state,
                  int& pendingSkip) {
+        if (word == "u" && hasParam) {
+            const int code = param < 0 ? param + 65536 : param;
+            append(QChar(static_cast<char16_t>(code)), state);
+            pendingSkip = state.unicodeSkip;
+            return;
+        }
+        if (word == "uc") {
+            state.unicodeSkip = hasParam && param >= 0 ? param : 1;
+            return;
+        }
+        if (state.dest == Dest::FontTable) {
+            if (word == "f" && hasParam) {
+                endFontName();
+                m_fontNumber = param;
+            }
+            return;
+        }
+        if (state.dest == Dest::Numbering) {
+            if (word == "pnlvlblt")
+                m_para.list = ListKind::Bullet;
+            else if (word == "pnlvlbody")
+                m_para.list = ListKind::Numbered;
+            return;
+        }
         const bool on = !hasParam || param != 0;
         if (word == "par") {
-            paragraph();
+            paragraph(state);
         } else if (word == "line") {
-            flushSpan();
-            m_current += QStringLiteral("<br/>");
+            // In the run's format, so that a line of its own has the height of its font.
+            append(QChar::LineSeparator, state);
         } else if (word == "tab") {
             append(QLatin1Char(' '), state);
         } else if (word == "pard") {
-            m_align = Align::Left;
+            m_para = ParaState();
         } else if (word == "plain") {
-            const int skip = state.unicodeSkip;
+            const CharState keep = state;
             state = CharState();
-            state.unicodeSkip = skip;
+            state.unicodeSkip = keep.unicodeSkip;
+            state.dest = keep.dest;
         } else if (word == "b") {
             state.bold = on;
         } else if (word == "i") {
@@ -228,22 +309,30 @@ private:
             state.underline = on;
         } else if (word == "ulnone") {
             state.underline = false;
+        } else if (word == "strike" || word == "striked") {
+            state.strike = on;
         } else if (word == "fs") {
             state.halfPoints = hasParam && param > 0 ? param : 0;
+        } else if (word == "f") {
+            state.font = hasParam ? param : -1;
         } else if (word == "qc") {
-            m_align = Align::Center;
+            m_para.align = Align::Center;
         } else if (word == "qr") {
-            m_align = Align::Right;
+            m_para.align = Align::Right;
         } else if (word == "ql") {
-            m_align = Align::Left;
+            m_para.align = Align::Left;
         } else if (word == "qj") {
-            m_align = Align::Justify;
-        } else if (word == "uc") {
-            state.unicodeSkip = hasParam && param >= 0 ? param : 1;
-        } else if (word == "u" && hasParam) {
-            const int code = param < 0 ? param + 65536 : param;
-            append(QChar(static_cast<char16_t>(code)), state);
-            pendingSkip = state.unicodeSkip;
+            m_para.align = Align::Justify;
+        } else if (word == "li" || word == "lin") {
+            m_para.leftTwips = hasParam ? param : 0;
+        } else if (word == "fi") {
+            m_para.firstTwips = hasParam ? param : 0;
+        } else if (word == "ri" || word == "rin") {
+            m_para.rightTwips = hasParam ? param : 0;
+        } else if (word == "ls") {
+            // A list of the newer kind; its look is in the list table, read as bullets.
+            if (hasParam && param > 0 && m_para.list == ListKind::None)
+                m_para.list = ListKind::Bullet;
         } else if (word == "emdash") {
             append(QChar(0x2014), state);
         } else if (word == "endash") {
@@ -262,6 +351,15 @@ private:
     }
 
     void append(QChar ch, const CharState& state) {
+        if (state.dest == Dest::FontTable) {
+            if (ch == QLatin1Char(';'))
+                endFontName();
+            else
+                m_fontName += ch;
+            return;
+        }
+        if (state.dest != Dest::Text)
+            return;
         if (!m_spanOpen || !sameFormat(state)) {
             flushSpan();
             m_spanState = state;
@@ -270,9 +368,40 @@ private:
         m_spanText += ch;
     }
 
+    void endFontName() {
+        const QString name = m_fontName.trimmed();
+        if (m_fontNumber >= 0 && !name.isEmpty() && !m_fonts.contains(m_fontNumber))
+            m_fonts.insert(m_fontNumber, name);
+        m_fontName.clear();
+    }
+
     bool sameFormat(const CharState& s) const {
         return s.bold == m_spanState.bold && s.italic == m_spanState.italic &&
-               s.underline == m_spanState.underline && s.halfPoints == m_spanState.halfPoints;
+               s.underline == m_spanState.underline && s.strike == m_spanState.strike &&
+               s.halfPoints == m_spanState.halfPoints && s.font == m_spanState.font;
+    }
+
+    // The CSS of a character format; only what differs from the element's own font.
+    QStringList charStyle(const CharState& s) const {
+        QStringList style;
+        if (s.bold)
+            style << QStringLiteral("font-weight:bold");
+        if (s.italic)
+            style << QStringLiteral("font-style:italic");
+        if (s.underline && s.strike)
+            style << QStringLiteral("text-decoration:underline line-through");
+        else if (s.underline)
+            style << QStringLiteral("text-decoration:underline");
+        else if (s.strike)
+            style << QStringLiteral("text-decoration:line-through");
+        if (s.halfPoints > 0)
+            style << QStringLiteral("font-size:%1pt").arg(s.halfPoints / 2.0);
+        if (const auto font = m_fonts.constFind(s.font); font != m_fonts.cend()) {
+            QString family = *font;
+            family.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
+            style << QStringLiteral("font-family:'%1'").arg(family.toHtmlEscaped());
+        }
+        return style;
     }
 
     void flushSpan() {
@@ -281,17 +410,8 @@ private:
         m_spanOpen = false;
         if (m_spanText.isEmpty())
             return;
-        QStringList style;
-        if (m_spanState.bold)
-            style << QStringLiteral("font-weight:bold");
-        if (m_spanState.italic)
-            style << QStringLiteral("font-style:italic");
-        if (m_spanState.underline)
-            style << QStringLiteral("text-decoration:underline");
-        if (m_spanState.halfPoints > 0)
-            style << QStringLiteral("font-size:%1pt").arg(m_spanState.halfPoints / 2.0);
-        QString text = m_spanText.toHtmlEscaped();
-        text.replace(QStringLiteral("  "), QStringLiteral("&nbsp; "));
+        const QStringList style = charStyle(m_spanState);
+        const QString text = m_spanText.toHtmlEscaped();
         if (style.isEmpty())
             m_current += text;
         else
@@ -300,10 +420,20 @@ private:
         m_spanText.clear();
     }
 
-    void paragraph() {
+    void closeList() {
+        if (m_openList == ListKind::Bullet)
+            m_paragraphs << QStringLiteral("</ul>");
+        else if (m_openList == ListKind::Numbered)
+            m_paragraphs << QStringLiteral("</ol>");
+        m_openList = ListKind::None;
+    }
+
+    // Ends a paragraph; state is the format of its end mark, which gives an empty paragraph
+    // its height.
+    void paragraph(const CharState& state) {
         flushSpan();
         QString align;
-        switch (m_align) {
+        switch (m_para.align) {
         case Align::Center:
             align = QStringLiteral(" align=\"center\"");
             break;
@@ -316,8 +446,33 @@ private:
         case Align::Left:
             break;
         }
-        m_paragraphs << QStringLiteral("<p style=\"margin:0\"%1>%2</p>")
-                            .arg(align, m_current.isEmpty() ? QStringLiteral("&nbsp;") : m_current);
+        const bool item = m_para.list != ListKind::None;
+        if (m_para.list != m_openList) {
+            closeList();
+            if (m_para.list == ListKind::Bullet)
+                m_paragraphs << QStringLiteral("<ul style=\"margin:0;-qt-list-indent:1\">");
+            else if (m_para.list == ListKind::Numbered)
+                m_paragraphs << QStringLiteral("<ol style=\"margin:0;-qt-list-indent:1\">");
+            m_openList = m_para.list;
+        }
+        // Blanks are kept as typed, also at the ends of a line and several in a row.
+        QStringList style{QStringLiteral("margin:0"), QStringLiteral("white-space:pre-wrap")};
+        // \li is where the lines start; a list item's text starts one list indent in.
+        const double left = m_para.leftTwips - (item ? kListIndentPixels * kTwipsPerPixel : 0.0);
+        if (left != 0)
+            style << QStringLiteral("margin-left:") + pixels(left);
+        if (m_para.firstTwips != 0)
+            style << QStringLiteral("text-indent:") + pixels(m_para.firstTwips);
+        if (m_para.rightTwips != 0)
+            style << QStringLiteral("margin-right:") + pixels(m_para.rightTwips);
+        QString content = m_current;
+        if (content.isEmpty()) {
+            style << QStringLiteral("-qt-paragraph-type:empty") << charStyle(state);
+            content = QStringLiteral("<br/>");
+        }
+        const QString tag = item ? QStringLiteral("li") : QStringLiteral("p");
+        m_paragraphs << QStringLiteral("<%1 style=\"%2\"%3>%4</%1>")
+                            .arg(tag, style.join(QLatin1Char(';')), align, content);
         m_current.clear();
     }
 
@@ -327,7 +482,11 @@ private:
     QString m_spanText;
     CharState m_spanState;
     bool m_spanOpen = false;
-    Align m_align = Align::Left;
+    ParaState m_para;
+    ListKind m_openList = ListKind::None;
+    QHash<int, QString> m_fonts;
+    int m_fontNumber = -1;
+    QString m_fontName;
 };
 
 } // namespace

@@ -8,8 +8,10 @@
 #include <QImage>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextList>
 
 #include <algorithm>
 #include <cmath>
@@ -64,6 +66,66 @@ double alignedX(double lineWidth, double boxWidth, Qt::Alignment alignment) {
     if (alignment & Qt::AlignHCenter)
         return (boxWidth - lineWidth) / 2;
     return 0;
+}
+
+// Rich text gives its margins and indents in pixels of a 96-dpi screen, and the document
+// layout takes them as pixels of its device; they are scaled to the measuring device so that a
+// paragraph stands as far in as the editor showed it. (List indents are scaled by the layout.)
+void scaleIndents(QTextDocument& doc) {
+    const double factor = kMeasureDpi / 96.0;
+    QTextCursor cursor(&doc);
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        QTextBlockFormat format = b.blockFormat();
+        if (format.leftMargin() == 0 && format.rightMargin() == 0 && format.textIndent() == 0)
+            continue;
+        format.setLeftMargin(format.leftMargin() * factor);
+        format.setRightMargin(format.rightMargin() * factor);
+        format.setTextIndent(format.textIndent() * factor);
+        cursor.setPosition(b.position());
+        cursor.setBlockFormat(format);
+    }
+}
+
+// The font of a run: the format's own, the base font's family and size where it gives none.
+FontSpec runFont(const QTextCharFormat& format, const FontSpec& base) {
+    FontSpec font = fontSpecFrom(format.font());
+    if (!format.hasProperty(QTextFormat::FontFamilies) &&
+        !format.hasProperty(QTextFormat::FontFamily))
+        font.family = base.family;
+    if (!format.hasProperty(QTextFormat::FontPointSize))
+        font.size = base.size;
+    return font;
+}
+
+// A list item's marker, which the document layout paints itself rather than as text: a bullet
+// for the bullet styles, the item's number otherwise, ending one blank before the first line,
+// in the font of the item's first character.
+void addListMarker(const QTextBlock& b, const QTextLine& first, const QPointF& origin,
+                   const FontSpec& base, TextBlock& out) {
+    const QTextList* list = b.textList();
+    if (!list)
+        return;
+    const QTextListFormat::Style style = list->format().style();
+    const bool bullet = style == QTextListFormat::ListDisc ||
+                        style == QTextListFormat::ListCircle ||
+                        style == QTextListFormat::ListSquare;
+    const QString marker = bullet ? QString(style == QTextListFormat::ListCircle   ? QChar(0x25E6)
+                                            : style == QTextListFormat::ListSquare ? QChar(0x25AA)
+                                                                                   : QChar(0x2022))
+                                  : list->itemText(b);
+    if (marker.isEmpty())
+        return;
+    QTextCharFormat format = b.charFormat();
+    if (QTextBlock::iterator it = b.begin(); !it.atEnd() && it.fragment().isValid())
+        format = it.fragment().charFormat();
+    TextRun run;
+    run.font = runFont(format, base);
+    run.text = marker;
+    run.width = textWidth(marker, run.font);
+    const double x = (origin.x() + first.naturalTextRect().left()) / kMeasureScale -
+                     textWidth(QStringLiteral(" "), run.font) - run.width;
+    run.origin = QPointF(x, (origin.y() + first.y() + first.ascent()) / kMeasureScale);
+    out.runs.push_back(run);
 }
 
 } // namespace
@@ -343,6 +405,7 @@ TextBlock layoutRichText(const QString& html, const FontSpec& baseFontSpec, doub
         doc.setHtml(html);
     else
         doc.setPlainText(html);
+    scaleIndents(doc);
     doc.setTextWidth(width > 0 ? width * kMeasureScale : -1);
 
     double maxRight = 0;
@@ -351,6 +414,8 @@ TextBlock layoutRichText(const QString& html, const FontSpec& baseFontSpec, doub
         if (!layout)
             continue;
         const QPointF origin = doc.documentLayout()->blockBoundingRect(b).topLeft();
+        if (layout->lineCount() > 0)
+            addListMarker(b, layout->lineAt(0), origin, baseFontSpec, block);
         for (int i = 0; i < layout->lineCount(); ++i) {
             const QTextLine line = layout->lineAt(i);
             const int lineStart = line.textStart();
@@ -373,14 +438,8 @@ TextBlock layoutRichText(const QString& html, const FontSpec& baseFontSpec, doub
                 if (text.trimmed().isEmpty())
                     continue;
                 const QTextCharFormat format = fragment.charFormat();
-                QFont font = format.font();
                 TextRun run;
-                run.font = fontSpecFrom(font);
-                if (!format.hasProperty(QTextFormat::FontFamilies) &&
-                    !format.hasProperty(QTextFormat::FontFamily))
-                    run.font.family = baseFontSpec.family;
-                if (!format.hasProperty(QTextFormat::FontPointSize))
-                    run.font.size = baseFontSpec.size;
+                run.font = runFont(format, baseFontSpec);
                 const double x1 = line.cursorToX(start);
                 const double x2 = line.cursorToX(end);
                 run.origin = QPointF((origin.x() + x1) / kMeasureScale, baseline / kMeasureScale);
