@@ -228,10 +228,20 @@ DBRichEdit::DBRichEdit(db::DataSet* dataSet, const QString& fieldName, QWidget* 
     connect(this, &QTextEdit::textChanged, this, [this] {
         if (m_loading)
             return;
-        const QString html = toHtml();
-        if (m_link->write([&html](db::Field& field) { field.setAsString(html); }))
-            m_shown = html;
+        const QString text = m_storage.store ? m_storage.store(*document()) : toHtml();
+        if (m_link->write([&text](db::Field& field) { field.setAsString(text); }))
+            m_shown = text;
     });
+    showField();
+}
+
+void DBRichEdit::setStorage(Storage storage) {
+    m_storage = std::move(storage);
+    // Shown again in the new format.
+    m_shown.clear();
+    m_loading = true;
+    document()->clear();
+    m_loading = false;
     showField();
 }
 
@@ -244,10 +254,11 @@ void DBRichEdit::showField() {
         return;
     m_shown = content;
     m_loading = true;
-    if (Qt::mightBeRichText(content))
-        setHtml(content);
+    const QString shown = m_storage.show ? m_storage.show(content) : content;
+    if (Qt::mightBeRichText(shown))
+        setHtml(shown);
     else
-        setPlainText(content);
+        setPlainText(shown);
     m_loading = false;
 }
 

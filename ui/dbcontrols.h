@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
+#include <functional>
 #include <optional>
 
 namespace db {
@@ -94,12 +95,22 @@ private:
 };
 
 // Formatted text kept as Qt rich text (HTML) in a memo field; plain text already stored
-// there is shown as it is and stored as rich text after the first change.
+// there is shown as it is and stored as rich text after the first change. A window may keep
+// the text in another format (setStorage).
 class DBRichEdit : public QTextEdit {
     Q_OBJECT
 public:
     DBRichEdit(db::DataSet* dataSet, const QString& fieldName, QWidget* parent = nullptr);
     FieldLink* link() const { return m_link; }
+
+    // How the text is kept in the field: store turns the document into the field's text
+    // after each change, show turns the field's text into Qt rich text (or plain text) for the
+    // editor. Setting it shows the field again.
+    struct Storage {
+        std::function<QString(const QTextDocument& document)> store;
+        std::function<QString(const QString& fieldText)> show;
+    };
+    void setStorage(Storage storage);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -107,6 +118,7 @@ protected:
 private:
     void showField();
     FieldLink* m_link;
+    Storage m_storage;
     QString m_shown; // the field's content as last shown or written
     bool m_loading = false;
 };

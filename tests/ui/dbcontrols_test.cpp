@@ -521,3 +521,32 @@ TEST_F(DbControls, EnterInABoundBoxMovesTheFocus) {
     EXPECT_TRUE(second->hasFocus());
     EXPECT_EQ(first->text(), QStringLiteral("Apples"));
 }
+
+TEST_F(DbControls, RichTextKeepsTheWindowsStorageFormat) {
+    // A format of the window's own: the plain text in brackets, shown back without them.
+    rows->Edit();
+    rows->FieldByName(QStringLiteral("LDesc")).setAsString(QStringLiteral("[stored]"));
+    rows->Post();
+    ui::DBRichEdit rich(rows.get(), QStringLiteral("LDesc"));
+    EXPECT_EQ(rich.toPlainText(), QStringLiteral("[stored]"));
+    int stores = 0;
+    rich.setStorage({[&stores](const QTextDocument& doc) {
+                         ++stores;
+                         return QLatin1Char('[') + doc.toPlainText() + QLatin1Char(']');
+                     },
+                     [](const QString& text) { return text.mid(1, text.size() - 2); }});
+    EXPECT_EQ(rich.toPlainText(), QStringLiteral("stored"));
+    EXPECT_EQ(stores, 0) << "showing a record writes nothing";
+    EXPECT_EQ(rows->State(), db::DataSetState::Browse);
+
+    rich.moveCursor(QTextCursor::End);
+    QTest::keyClicks(&rich, QStringLiteral(" text"));
+    EXPECT_EQ(rows->FieldByName(QStringLiteral("LDesc")).AsString(),
+              QStringLiteral("[stored text]"));
+    rows->Post();
+    EXPECT_EQ(stored(QStringLiteral("TRow"), QStringLiteral("LDesc")).first(),
+              QStringLiteral("[stored text]"));
+    rows->Next();
+    rows->First();
+    EXPECT_EQ(rich.toPlainText(), QStringLiteral("stored text"));
+}
