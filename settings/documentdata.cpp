@@ -2,6 +2,8 @@
 
 #include "service/service.h"
 #include "service/settingsfile.h"
+#include "settings/design.h"
+#include "settings/fritext.h"
 #include "settings/programsetup.h"
 #include "settings/radiogroup.h"
 #include "settings/saving.h"
@@ -234,9 +236,6 @@ void TfmDocumentdata::buildControls() {
     edFreeText->setReadOnly(true);
     Button1 = new QPushButton(QStringLiteral("Create/select free text"), pnlDesign);
     Button1->setObjectName(QStringLiteral("Button1"));
-    // The design selection and the free text editor are not part of the program yet.
-    btnInvoiceDesign->setEnabled(false);
-    Button1->setEnabled(false);
     auto* designLayout = new QGridLayout(pnlDesign);
     designLayout->addWidget(
         label(QStringLiteral("lbInvoiceDesign"), QStringLiteral("Invoice design"), pnlDesign), 0,
@@ -432,11 +431,13 @@ void TfmDocumentdata::edCopiesExit() {
 
 void TfmDocumentdata::btnInvoiceDesignClick() {
     // The design selection writes FDesignName and FDesignFile through fmDocumentdata.
+    ui::execModal<TfmDesign>(this);
     showDesignAndFreeText();
 }
 
 void TfmDocumentdata::Button1Click() {
     // The free text editor changes Service::FriTextNamn.
+    ui::execModal<TfmFriText>(this);
     showDesignAndFreeText();
 }
 

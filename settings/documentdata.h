@@ -107,6 +107,6 @@ private:
     bool m_highestInvoiceNumberRead = false;
 };
 
-// The open program setup window, or null; the design selection and the free text editor
-// hand their choice back through it.
+// The open program setup window, or null; the design selection (TfmDesign) and the free text
+// editor (TfmFriText) hand their choice back through it.
 extern TfmDocumentdata* fmDocumentdata;

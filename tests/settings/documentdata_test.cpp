@@ -527,8 +527,8 @@ TEST(ProgramSetup, DesignAndFreeTextGoThroughTheOpenWindow) {
         EXPECT_EQ(w->FDesignFile, QStringLiteral("/old/Classic.ini"));
         // The free text box shows the selection of this run, not the stored name.
         EXPECT_EQ(lineEdit(w, "edFreeText")->text(), QStringLiteral("Chosen"));
-        EXPECT_FALSE(w->findChild<QPushButton*>(QStringLiteral("btnInvoiceDesign"))->isEnabled());
-        EXPECT_FALSE(w->findChild<QPushButton*>(QStringLiteral("Button1"))->isEnabled());
+        EXPECT_TRUE(w->findChild<QPushButton*>(QStringLiteral("btnInvoiceDesign"))->isEnabled());
+        EXPECT_TRUE(w->findChild<QPushButton*>(QStringLiteral("Button1"))->isEnabled());
         // What the design selection does when it saves a choice.
         fmDocumentdata->FDesignName = QStringLiteral("Modern");
         fmDocumentdata->FDesignFile = QStringLiteral("/data/Modern.ini");

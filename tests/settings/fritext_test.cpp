@@ -1,0 +1,324 @@
+#include "settings/documentdata.h"
+#include "settings/freetexts.h"
+#include "settings/fritext.h"
+#include "settings/richtextediting.h"
+#include "settings/ruler.h"
+
+#include "db/datasetup.h"
+#include "db/table.h"
+#include "printing/designtestprint.h"
+#include "report/preview.h"
+#include "report/rtf.h"
+#include "report/textlayout.h"
+#include "service/service.h"
+
+#include "settingstest.h"
+#include "support/testenv.h"
+#include "support/uihooks.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QString kWindow = QStringLiteral("TfmFriText");
+
+// A data directory with every table and the given free texts (name, text), in this order.
+class FreeTextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString error;
+        ASSERT_TRUE(db::createDataDir(dir.path(), false, &error)) << error.toStdString();
+    }
+
+    std::unique_ptr<db::Table> table() {
+        auto t = std::make_unique<db::Table>();
+        FreeTexts::open(*t, dir.path());
+        return t;
+    }
+
+    void addTexts(const std::vector<std::pair<QString, QString>>& texts) {
+        auto t = table();
+        for (const auto& [name, text] : texts) {
+            t->Append();
+            t->FieldByName(QStringLiteral("Name")).setAsString(name);
+            t->FieldByName(QStringLiteral("Text")).setAsString(text);
+            t->Post();
+        }
+    }
+
+    // The texts as stored: name and text of every record, in primary order.
+    std::vector<std::pair<QString, QString>> stored() {
+        auto t = table();
+        std::vector<std::pair<QString, QString>> out;
+        for (t->First(); !t->Eof(); t->Next())
+            out.emplace_back(t->FieldByName(QStringLiteral("Name")).AsString(),
+                             t->FieldByName(QStringLiteral("Text")).AsString());
+        return out;
+    }
+
+    // Opens the editor modally (owned by owner), lets act work in it, then leaves by "Back".
+    void run(const std::function<void(TfmFriText*)>& act, QWidget* owner = nullptr) {
+        ModalScript script;
+        bool shown = false;
+        script.on(kWindow, [&](QWidget* w) {
+            shown = true;
+            act(static_cast<TfmFriText*>(w));
+            w->findChild<QAction*>(QStringLiteral("mnAter"))->trigger();
+        });
+        ui::execModal<TfmFriText>(owner);
+        ASSERT_TRUE(shown);
+    }
+
+    TempDataDir dir;
+};
+
+QString currentName(TfmFriText* w) {
+    return w->table()->FieldByName(QStringLiteral("Name")).AsString();
+}
+
+QTextEdit* editor(TfmFriText* w) {
+    return control<QTextEdit>(w, "dbreText");
+}
+
+QToolButton* button(TfmFriText* w, const char* name) {
+    return control<QToolButton>(w, name);
+}
+
+QString rtf(const char* body) {
+    return QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ") +
+           QLatin1String(body) + QLatin1Char('}');
+}
+
+// The first record of the table whose "Name" is the name.
+void moveTo(TfmFriText* w, const QString& name) {
+    ASSERT_TRUE(FreeTexts::locate(*w->table(), name)) << name.toStdString();
+}
+
+void selectAll(TfmFriText* w) {
+    QTextEdit* e = editor(w);
+    e->selectAll();
+}
+
+} // namespace
+
+TEST_F(FreeTextTest, OpensOnTheSelectedTextAndFindsTheFirstOfTwoThatDifferInCase) {
+    addTexts({{"Alpha", rtf("alpha")}, {"standard", rtf("lower")}, {"Standard", rtf("upper")}});
+    Service::FriTextNamn = QStringLiteral("STANDARD");
+    HelpRecorder help;
+    run([](TfmFriText* w) {
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("Free text on documents"));
+        EXPECT_EQ(currentName(w), QStringLiteral("standard"));
+        EXPECT_EQ(editor(w)->toPlainText(), QStringLiteral("lower"));
+        EXPECT_EQ(w->table()->State(), db::DataSetState::Edit) << "typing edits at once";
+        EXPECT_TRUE(control<QLabel>(w, "Label2")->isHidden());
+        EXPECT_TRUE(control<QPlainTextEdit>(w, "Memo1")->isReadOnly());
+        EXPECT_EQ(control<QPlainTextEdit>(w, "Memo1")->document()->blockCount(), 3);
+        EXPECT_GT(control<QComboBox>(w, "FontName")->count(), 0);
+        EXPECT_EQ(control<Ruler>(w, "Ruler")->text().count(QStringLiteral("\t|")), 100);
+        EXPECT_EQ(editor(w)->document()->documentMargin(), 6) << "the text rectangle";
+        w->findChild<QAction*>(QStringLiteral("mnHelp"))->trigger();
+        // Moving to another record puts that one into edit mode too.
+        w->table()->Next();
+        EXPECT_EQ(currentName(w), QStringLiteral("Standard"));
+        EXPECT_EQ(w->table()->State(), db::DataSetState::Edit);
+        EXPECT_EQ(editor(w)->toPlainText(), QStringLiteral("upper"));
+    });
+    EXPECT_EQ(help.contexts(), QList<int>({395}));
+
+    // A name that matches nothing leaves the window on the first record.
+    Service::FriTextNamn = QStringLiteral("Nothing like it");
+    run([](TfmFriText* w) { EXPECT_EQ(currentName(w), QStringLiteral("Alpha")); });
+}
+
+TEST_F(FreeTextTest, EditsAreStoredAsRtfWhenTheRecordIsLeftOrTheWindowCloses) {
+    addTexts({{"First", rtf("one")}, {"Second", QStringLiteral("<p>two as <b>html</b></p>")}});
+    run([](TfmFriText* w) {
+        QTextEdit* e = editor(w);
+        e->moveCursor(QTextCursor::End);
+        QTest::keyClicks(e, QStringLiteral(" more"));
+        w->table()->Next(); // posts the first record
+        EXPECT_EQ(e->toPlainText(), QStringLiteral("two as html")) << "older texts still show";
+        e->moveCursor(QTextCursor::End);
+        e->moveCursor(QTextCursor::StartOfWord, QTextCursor::KeepAnchor);
+        button(w, "ItalicButton")->click();
+    });
+    const auto texts = stored();
+    ASSERT_EQ(texts.size(), 2u);
+    for (const auto& [name, text] : texts) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_TRUE(report::isRtf(text)) << text.toStdString();
+    }
+    QTextDocument first, second;
+    first.setHtml(report::rtfToHtml(texts[0].second.toLatin1()));
+    second.setHtml(report::rtfToHtml(texts[1].second.toLatin1()));
+    EXPECT_EQ(first.toPlainText(), QStringLiteral("one more"));
+    EXPECT_EQ(second.toPlainText(), QStringLiteral("two as html"));
+    QTextCursor html(&second);
+    html.movePosition(QTextCursor::End);
+    EXPECT_TRUE(html.charFormat().fontItalic());
+    EXPECT_EQ(html.charFormat().fontWeight(), QFont::Bold) << "the older text's bold is kept";
+}
+
+TEST_F(FreeTextTest, SelectSetsTheGlobalAtOnceAndTheSettingsFileOnlyWithTheProgramSetup) {
+    addTexts({{"Standard", rtf("standard")}, {"Reminder", rtf("reminder")}});
+    dir.writeFile(QLatin1String(Service::kInvoiceIni), "[Invoice]\nFreeText=Standard\n");
+    Service::FriTextNamn = QStringLiteral("Standard");
+    const QString ini = dir.file(QLatin1String(Service::kInvoiceIni));
+
+    // From the invoice editor (any window): the global changes for the rest of the run.
+    QWidget invoiceEditor;
+    run(
+        [](TfmFriText* w) {
+            moveTo(w, QStringLiteral("Reminder"));
+            control<QPushButton>(w, "btnValj")->click();
+            EXPECT_FALSE(control<QLabel>(w, "Label2")->isHidden());
+        },
+        &invoiceEditor);
+    EXPECT_EQ(Service::FriTextNamn, QStringLiteral("Reminder"));
+    EXPECT_EQ(storedValue(ini, QStringLiteral("Invoice"), QStringLiteral("FreeText")),
+              QStringLiteral("Standard"));
+
+    // From the program setup: its box shows the choice, and closing the setup stores it.
+    ModalScript script;
+    script.on(QStringLiteral("TfmDocumentdata"), [](QWidget* setup) {
+        control<QPushButton>(setup, "Button1")->click();
+        EXPECT_EQ(control<QLineEdit>(setup, "edFreeText")->text(), QStringLiteral("Standard"));
+        setup->findChild<QAction*>(QStringLiteral("mnBack"))->trigger();
+    });
+    script.on(kWindow, [](QWidget* w) {
+        auto* fm = static_cast<TfmFriText*>(w);
+        EXPECT_EQ(currentName(fm), QStringLiteral("Reminder")) << "the selected text";
+        moveTo(fm, QStringLiteral("Standard"));
+        control<QPushButton>(w, "btnValj")->click();
+        EXPECT_EQ(control<QLineEdit>(w->parentWidget(), "edFreeText")->text(),
+                  QStringLiteral("Standard"));
+    });
+    ui::execModal<TfmDocumentdata>(nullptr);
+    EXPECT_EQ(script.shown(), QStringList({QStringLiteral("TfmDocumentdata"), kWindow}));
+    EXPECT_EQ(storedValue(ini, QStringLiteral("Invoice"), QStringLiteral("FreeText")),
+              QStringLiteral("Standard"));
+}
+
+TEST_F(FreeTextTest, NewDeleteAndAnEmptyTable) {
+    addTexts({{"Keep", rtf("keep")}, {"Drop", rtf("drop")}});
+    MessageRecorder messages;
+    run([&](TfmFriText* w) {
+        // A new record nobody typed into is not stored.
+        control<QPushButton>(w, "btnNy")->click();
+        EXPECT_EQ(w->table()->State(), db::DataSetState::Insert);
+        EXPECT_TRUE(control<QWidget>(w, "gdFritext")->hasFocus() || !w->isActiveWindow());
+        EXPECT_TRUE(editor(w)->toPlainText().isEmpty());
+        moveTo(w, QStringLiteral("Drop"));
+        messages.answer(ui::MsgButton::No);
+        control<QPushButton>(w, "btnRadera")->click();
+        EXPECT_EQ(currentName(w), QStringLiteral("Drop"));
+        messages.answer(ui::MsgButton::Yes);
+        control<QPushButton>(w, "btnRadera")->click();
+        EXPECT_EQ(currentName(w), QStringLiteral("Keep"));
+        EXPECT_EQ(w->table()->State(), db::DataSetState::Edit);
+        // A new one that gets a name and a text is stored.
+        control<QPushButton>(w, "btnNy")->click();
+        w->table()->FieldByName(QStringLiteral("Name")).setAsString(QStringLiteral("Fresh"));
+        QTest::keyClicks(editor(w), QStringLiteral("fresh text"));
+    });
+    EXPECT_EQ(messages.texts(), QStringList(2, QStringLiteral("Do you want to delete?")));
+    auto texts = stored();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].first, QStringLiteral("Keep"));
+    EXPECT_EQ(texts[1].first, QStringLiteral("Fresh"));
+
+    // Deleting everything, then deleting again and closing on an empty table.
+    messages.clear();
+    messages.setDefaultAnswer(ui::MsgButton::Yes);
+    run([](TfmFriText* w) {
+        for (int i = 0; i < 3; ++i)
+            control<QPushButton>(w, "btnRadera")->click();
+        EXPECT_TRUE(w->table()->IsEmpty());
+        control<QPushButton>(w, "btnValj")->click();
+    });
+    EXPECT_TRUE(stored().empty());
+    EXPECT_EQ(messages.messages().size(), 3u);
+    EXPECT_EQ(Service::FriTextNamn, QString());
+}
+
+TEST_F(FreeTextTest, DeletingTheSelectedTextLeavesItsNameWithoutAText) {
+    addTexts({{"Standard", rtf("standard")}, {"Gone", rtf("gone")}});
+    Service::FriTextNamn = QStringLiteral("Gone");
+    MessageRecorder messages(ui::MsgButton::Yes);
+    run([](TfmFriText* w) {
+        EXPECT_EQ(currentName(w), QStringLiteral("Gone"));
+        control<QPushButton>(w, "btnRadera")->click();
+    });
+    EXPECT_EQ(Service::FriTextNamn, QStringLiteral("Gone"));
+    EXPECT_FALSE(FreeTexts::storedText(dir.path(), Service::FriTextNamn).has_value());
+    EXPECT_EQ(FreeTexts::storedText(dir.path(), QStringLiteral("STANDARD")), rtf("standard"));
+}
+
+TEST_F(FreeTextTest, TestPrintShowsTheStoredTextAndStoresPendingEditsAfterwards) {
+    addTexts({{"Standard", rtf("stored")}, {"Other", rtf("other")}});
+    Service::FriTextNamn = QStringLiteral("Standard");
+    Service::DesignFile = dir.file(QStringLiteral("Classic.ini"));
+    std::vector<printing::TestPrintRequest> requests;
+    QString storedDuringPrint, owner;
+    const auto previous = printing::setTestPrintHandler([&](const printing::TestPrintRequest& r) {
+        requests.push_back(r);
+        owner = r.owner ? r.owner->objectName() : QString();
+        storedDuringPrint = FreeTexts::storedText(dir.path(), QStringLiteral("Standard")).value();
+    });
+    run([](TfmFriText* w) {
+        editor(w)->moveCursor(QTextCursor::End);
+        QTest::keyClicks(editor(w), QStringLiteral(" and typed"));
+        w->findChild<QAction*>(QStringLiteral("Utskrift1"))->trigger();
+        EXPECT_EQ(currentName(w), QStringLiteral("Standard")) << "back on the record";
+        EXPECT_EQ(w->table()->State(), db::DataSetState::Edit);
+        EXPECT_EQ(editor(w)->toPlainText(), QStringLiteral("stored and typed"));
+    });
+    printing::setTestPrintHandler(previous);
+    ASSERT_EQ(requests.size(), 1u);
+    const printing::TestPrintRequest& r = requests[0];
+    EXPECT_EQ(r.source, printing::TestPrintRequest::Source::FreeTextEditor);
+    EXPECT_EQ(owner, kWindow);
+    EXPECT_EQ(r.designFile, Service::DesignFile);
+    EXPECT_EQ(r.freeTextName, QStringLiteral("Standard"));
+    EXPECT_EQ(r.freeText, rtf("stored")) << "edits not stored yet are not printed";
+    EXPECT_EQ(storedDuringPrint, rtf("stored"));
+    QTextDocument after;
+    after.setHtml(report::rtfToHtml(stored()[0].second.toLatin1()));
+    EXPECT_EQ(after.toPlainText(), QStringLiteral("stored and typed")) << "stored afterwards";
+}
+
+TEST_F(FreeTextTest, AFontSizeThatIsNotAWholeNumberIsRefused) {
+    addTexts({{"Standard", rtf("text")}});
+    MessageRecorder messages;
+    run([&](TfmFriText* w) {
+        auto* size = control<QSpinBox>(w, "FontSize");
+        selectAll(w);
+        size->setValue(14);
+        EXPECT_EQ(editor(w)->currentCharFormat().fontPointSize(), 14);
+        size->findChild<QLineEdit*>()->setText(QString());
+        QTest::keyClick(size, Qt::Key_Return);
+        EXPECT_EQ(size->value(), 14);
+        EXPECT_EQ(editor(w)->currentCharFormat().fontPointSize(), 14);
+    });
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.texts()[0], QStringLiteral("'' is not a valid integer value"));
+    EXPECT_EQ(messages.messages()[0].type, ui::MsgType::Error);
+}
