@@ -13,8 +13,9 @@ std::vector<Entry> read(const QString& dataDir) {
     for (const QString& line : file.readSectionValues(QLatin1String(kSection))) {
         Entry e;
         e.line = line;
-        e.name = RemoveAfter(line, QStringLiteral("="));
-        e.base = RemoveBefore(line, QStringLiteral("="));
+        // Blanks around the "=" are not part of the name or the file name.
+        e.name = RemoveAfter(line, QStringLiteral("=")).trimmed();
+        e.base = RemoveBefore(line, QStringLiteral("=")).trimmed();
         if (seen.contains(e.name, Qt::CaseInsensitive))
             continue;
         seen << e.name;

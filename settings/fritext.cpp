@@ -376,14 +376,11 @@ void TfmFriText::FormCreate() {
     ruler->setText(ticks);
     SelectionChange();
 
-    // What is typed into an empty text, before any attribute is chosen.
+    // What text without attributes of its own is shown and stored in. (Setting it as the
+    // editor's default changes no text, so the record is not touched.)
     const QFont font = desktopFont();
     dbreText->setFont(font);
     dbreText->document()->setDefaultFont(font);
-    QTextCharFormat start;
-    start.setFontFamilies({font.family()});
-    start.setFontPointSize(font.pointSizeF());
-    dbreText->mergeCurrentCharFormat(start);
 
     Label2->hide();
     try {

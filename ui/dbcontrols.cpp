@@ -228,9 +228,12 @@ DBRichEdit::DBRichEdit(db::DataSet* dataSet, const QString& fieldName, QWidget* 
     connect(this, &QTextEdit::textChanged, this, [this] {
         if (m_loading)
             return;
-        const QString text = m_storage.store ? m_storage.store(*document()) : toHtml();
+        const QString text = storedText();
+        // A change that the stored text does not hold (the page margin) changes no record.
+        if (text == m_unchanged)
+            return;
         if (m_link->write([&text](db::Field& field) { field.setAsString(text); }))
-            m_shown = text;
+            m_shown = m_unchanged = text;
     });
     showField();
 }
@@ -259,7 +262,12 @@ void DBRichEdit::showField() {
         setHtml(shown);
     else
         setPlainText(shown);
+    m_unchanged = storedText();
     m_loading = false;
+}
+
+QString DBRichEdit::storedText() const {
+    return m_storage.store ? m_storage.store(*document()) : toHtml();
 }
 
 void DBRichEdit::keyPressEvent(QKeyEvent* event) {

@@ -117,9 +117,11 @@ protected:
 
 private:
     void showField();
+    QString storedText() const;
     FieldLink* m_link;
     Storage m_storage;
-    QString m_shown; // the field's content as last shown or written
+    QString m_shown;     // the field's content as last shown or written
+    QString m_unchanged; // the document in the stored format, as last shown or written
     bool m_loading = false;
 };
 

@@ -217,6 +217,22 @@ TEST_F(FreeTextTest, SelectSetsTheGlobalAtOnceAndTheSettingsFileOnlyWithTheProgr
               QStringLiteral("Standard"));
 }
 
+TEST_F(FreeTextTest, LookingWithoutTypingChangesNoText) {
+    // Neither an empty table nor a stored text is written by only opening and closing, even
+    // where the editor sets its page margin and fonts on the document.
+    run([](TfmFriText* w) { EXPECT_TRUE(w->table()->IsEmpty()); });
+    EXPECT_TRUE(stored().empty());
+    addTexts({{"Html", QStringLiteral("<p>kept <b>as it is</b></p>")}, {"Plain", "plain"}});
+    run([](TfmFriText* w) {
+        w->table()->Next();
+        w->resize(w->width() + 40, w->height());
+        QApplication::processEvents();
+    });
+    EXPECT_EQ(stored(),
+              (std::vector<std::pair<QString, QString>>{
+                  {"Html", QStringLiteral("<p>kept <b>as it is</b></p>")}, {"Plain", "plain"}}));
+}
+
 TEST_F(FreeTextTest, NewDeleteAndAnEmptyTable) {
     addTexts({{"Keep", rtf("keep")}, {"Drop", rtf("drop")}});
     MessageRecorder messages;
@@ -244,6 +260,9 @@ TEST_F(FreeTextTest, NewDeleteAndAnEmptyTable) {
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].first, QStringLiteral("Keep"));
     EXPECT_EQ(texts[1].first, QStringLiteral("Fresh"));
+    QTextDocument fresh;
+    fresh.setHtml(report::rtfToHtml(texts[1].second.toLatin1()));
+    EXPECT_EQ(fresh.toPlainText(), QStringLiteral("fresh text"));
 
     // Deleting everything, then deleting again and closing on an empty table.
     messages.clear();
@@ -321,4 +340,183 @@ TEST_F(FreeTextTest, AFontSizeThatIsNotAWholeNumberIsRefused) {
     ASSERT_EQ(messages.messages().size(), 1u);
     EXPECT_EQ(messages.texts()[0], QStringLiteral("'' is not a valid integer value"));
     EXPECT_EQ(messages.messages()[0].type, ui::MsgType::Error);
+}
+
+TEST_F(FreeTextTest, RendersTheWindowWhenAsked) {
+    const QString out = QString::fromLocal8Bit(qgetenv("MEROVIA_RENDER_DIR"));
+    if (out.isEmpty())
+        GTEST_SKIP() << "MEROVIA_RENDER_DIR not set";
+    QString error;
+    ASSERT_TRUE(db::fillDemo(dir.path(), &error)) << error.toStdString();
+    Service::FriTextNamn = QStringLiteral("Standard");
+    for (const QSize screen : {QSize(1280, 800), QSize(1024, 768)}) {
+        TfmFriText w(nullptr);
+        w.show();
+        w.move(0, 0);
+        w.raise();
+        w.activateWindow();
+        QTest::qWait(200);
+        QTextEdit* e = editor(&w);
+        e->setFocus();
+        QTextCursor c = e->textCursor();
+        c.movePosition(QTextCursor::End);
+        c.insertBlock();
+        e->setTextCursor(c);
+        button(&w, "BulletsButton")->click();
+        QTest::keyClicks(e, QStringLiteral("Bullet point in bold"));
+        e->selectAll();
+        QTest::qWait(200);
+        const QString name = QStringLiteral("%1/fritext-%2x%3.png")
+                                 .arg(out)
+                                 .arg(screen.width())
+                                 .arg(screen.height());
+        EXPECT_TRUE(w.grab().save(name));
+        EXPECT_LE(w.width(), screen.width());
+        EXPECT_LE(w.frameGeometry().height(), screen.height());
+        w.close();
+    }
+}
+
+namespace {
+
+// Drags a ruler marker: pressed at its middle, moved by dx pixels, let go.
+void drag(TfmFriText* w, RulerMarker* marker, int dx) {
+    const int middle = marker->left() + marker->width() / 2;
+    w->RulerItemMouseDown(marker, middle);
+    w->RulerItemMouseMove(marker, middle + dx / 2);
+    w->RulerItemMouseMove(marker, middle + dx);
+    if (marker->objectName() == QLatin1String("FirstInd"))
+        w->FirstIndMouseUp();
+    else if (marker->objectName() == QLatin1String("LeftInd"))
+        w->LeftIndMouseUp();
+    else
+        w->RightIndMouseUp();
+}
+
+void typeParagraph(QTextEdit* e, const QString& text) {
+    QTest::keyClick(e, Qt::Key_Return);
+    QTest::keyClicks(e, text);
+}
+
+void selectParagraph(QTextEdit* e) {
+    QTextCursor c = e->textCursor();
+    c.movePosition(QTextCursor::StartOfBlock);
+    c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    e->setTextCursor(c);
+}
+
+} // namespace
+
+TEST_F(FreeTextTest, EveryToolbarAttributePrintsInTheTestPrintAsTheEditorShowsIt) {
+    Service::DesignFile.clear(); // the default place of the free text: 600 units wide
+    ModalScript script;
+    report::PreparedDocument printed;
+    int previews = 0;
+    QString editorHtml;
+    script.on(QStringLiteral("FontDialog1"), [](QWidget* d) {
+        QFont f(QStringLiteral("Liberation Mono"), 11);
+        f.setStrikeOut(true);
+        static_cast<QFontDialog*>(d)->setCurrentFont(f);
+        static_cast<QFontDialog*>(d)->accept();
+    });
+    script.on(QStringLiteral("ReportPreview"), [&](QWidget* p) {
+        ++previews;
+        printed = static_cast<report::PreviewWindow*>(p)->document();
+    });
+    script.on(kWindow, [&](QWidget* window) {
+        auto* w = static_cast<TfmFriText*>(window);
+        control<QPushButton>(w, "btnNy")->click();
+        w->table()->FieldByName(QStringLiteral("Name")).setAsString(QStringLiteral("All"));
+        QTextEdit* e = editor(w);
+        e->setFocus();
+        auto* size = control<QSpinBox>(w, "FontSize");
+
+        QTest::keyClicks(e, QStringLiteral("Terms of payment"));
+        selectParagraph(e);
+        w->FontNameChange(QStringLiteral("Liberation Serif"));
+        size->setValue(16);
+        button(w, "BoldButton")->click();
+        button(w, "CenterAlign")->click();
+        EXPECT_TRUE(button(w, "BoldButton")->isChecked());
+        e->moveCursor(QTextCursor::End);
+
+        typeParagraph(e, QStringLiteral("Plain, "));
+        button(w, "LeftAlign")->click();
+        button(w, "BoldButton")->click(); // off again for what follows
+        w->FontNameChange(QStringLiteral("Liberation Sans"));
+        size->setValue(10);
+        button(w, "ItalicButton")->click();
+        QTest::keyClicks(e, QStringLiteral("italic, "));
+        button(w, "ItalicButton")->click();
+        button(w, "UnderlineButton")->click();
+        QTest::keyClicks(e, QStringLiteral("underlined"));
+        button(w, "UnderlineButton")->click();
+        control<QToolButton>(w, "ToolButton3")->click(); // the font dialog: strike-out
+        QTest::keyClicks(e, QStringLiteral(" and a long run in the font of the dialog that "
+                                           "wraps onto the next lines of the paragraph"));
+        // Indents by the ruler: the first line in, the others further, the right side in.
+        auto* ruler = control<Ruler>(w, "Ruler");
+        drag(w, ruler->FirstInd, 40);
+        drag(w, ruler->LeftInd, 80);
+        drag(w, ruler->RightInd, -60);
+        const RichTextEditing::Indents indents =
+            RichTextEditing::indentsOf(e->textCursor().block());
+        EXPECT_EQ(indents.first, 30);
+        EXPECT_EQ(indents.first + indents.left, 60);
+        EXPECT_EQ(indents.right, 45);
+
+        typeParagraph(e, QStringLiteral("First point"));
+        button(w, "BulletsButton")->click();
+        EXPECT_TRUE(button(w, "BulletsButton")->isChecked());
+        typeParagraph(e, QStringLiteral("Second point"));
+        typeParagraph(e, QStringLiteral("Right aligned"));
+        button(w, "BulletsButton")->click();
+        button(w, "RightAlign")->click();
+        EXPECT_FALSE(button(w, "BulletsButton")->isChecked());
+
+        editorHtml = e->document()->toHtml();
+        // Stored when the record is left, then printed.
+        w->table()->First();
+        w->findChild<QAction*>(QStringLiteral("Utskrift1"))->trigger();
+        w->findChild<QAction*>(QStringLiteral("mnAter"))->trigger();
+    });
+    ui::execModal<TfmFriText>(nullptr);
+    ASSERT_EQ(previews, 1);
+    ASSERT_EQ(printed.pageCount(), 1);
+
+    const report::PlacedElement* text = nullptr;
+    for (const report::PlacedElement& e : printed.pages[0].elements)
+        if (e.name == QLatin1String("dataFreeText"))
+            text = &e;
+    ASSERT_NE(text, nullptr);
+    const report::TextBlock shown =
+        report::layoutRichText(editorHtml, text->font, text->rect.width());
+    ASSERT_EQ(shown.runs.size(), text->runs.size());
+    QStringList texts;
+    for (size_t i = 0; i < shown.runs.size(); ++i) {
+        const report::TextRun& a = shown.runs[i];
+        const report::TextRun& b = text->runs[i];
+        SCOPED_TRACE(a.text.toStdString());
+        texts << b.text.trimmed();
+        EXPECT_EQ(a.text, b.text);
+        EXPECT_EQ(a.font, b.font) << a.font.describe().toStdString() << " / "
+                                  << b.font.describe().toStdString();
+        EXPECT_NEAR(a.origin.x(), b.origin.x() - text->rect.left(), 0.01);
+        EXPECT_NEAR(a.origin.y(), b.origin.y() - text->rect.top(), 0.01);
+    }
+    // Every attribute is there: fonts, sizes, styles, the bullets.
+    auto fontOf = [&](const QString& t) {
+        for (const report::TextRun& r : text->runs)
+            if (r.text.contains(t))
+                return r.font;
+        ADD_FAILURE() << "no run with " << t.toStdString();
+        return report::FontSpec();
+    };
+    EXPECT_EQ(fontOf(QStringLiteral("Terms")),
+              (report::FontSpec{QStringLiteral("Liberation Serif"), 16, true}));
+    EXPECT_TRUE(fontOf(QStringLiteral("italic")).italic);
+    EXPECT_TRUE(fontOf(QStringLiteral("underlined")).underline);
+    EXPECT_EQ(fontOf(QStringLiteral("dialog")),
+              (report::FontSpec{QStringLiteral("Liberation Mono"), 11, false, false, false, true}));
+    EXPECT_EQ(texts.count(QString(QChar(0x2022))), 2) << texts.join('|').toStdString();
 }
