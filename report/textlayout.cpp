@@ -98,8 +98,8 @@ FontSpec runFont(const QTextCharFormat& format, const FontSpec& base) {
 }
 
 // A list item's marker, which the document layout paints itself rather than as text: a bullet
-// for the bullet styles, the item's number otherwise, ending one blank before the first line,
-// in the font of the item's first character.
+// for the bullet styles, the item's number otherwise, ending one blank before the text of the
+// first line, in the font of the item's first character (without underline or strike-out).
 void addListMarker(const QTextBlock& b, const QTextLine& first, const QPointF& origin,
                    const FontSpec& base, TextBlock& out) {
     const QTextList* list = b.textList();
@@ -120,6 +120,8 @@ void addListMarker(const QTextBlock& b, const QTextLine& first, const QPointF& o
         format = it.fragment().charFormat();
     TextRun run;
     run.font = runFont(format, base);
+    // Lines through or under the text do not go through its marker.
+    run.font.underline = run.font.strikeOut = false;
     run.text = marker;
     run.width = textWidth(marker, run.font);
     const double x = (origin.x() + first.naturalTextRect().left()) / kMeasureScale -

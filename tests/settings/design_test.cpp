@@ -1,6 +1,7 @@
 #include "settings/design.h"
 #include "settings/designlist.h"
 #include "settings/documentdata.h"
+#include "settings/freetexts.h"
 
 #include "db/datasetup.h"
 #include "printing/designtestprint.h"
@@ -216,4 +217,45 @@ TEST(DesignSelection, TheInterimTestPrintShowsTheViewedDesign) {
     for (const report::PlacedElement& e : previews[0].pages.at(0).elements)
         company = company || (e.visible && e.text == Service::CompanyName);
     EXPECT_TRUE(company);
+}
+
+TEST(DesignSelection, RendersTheWindowAndTheInterimTestPrintsWhenAsked) {
+    const QString out = QString::fromLocal8Bit(qgetenv("MEROVIA_RENDER_DIR"));
+    if (out.isEmpty())
+        GTEST_SKIP() << "MEROVIA_RENDER_DIR not set";
+    TempDataDir dir;
+    QString error;
+    ASSERT_TRUE(db::prepareDataDir(dir.path(), true, &error)) << error.toStdString();
+    Service::GetCompany();
+    Service::UserDefaultValues();
+    auto grab = [&](QWidget* w, const QString& name) {
+        w->show();
+        w->raise();
+        w->activateWindow();
+        QTest::qWait(200);
+        EXPECT_TRUE(w->grab().save(out + QLatin1Char('/') + name));
+    };
+    ModalScript script;
+    script.on(QStringLiteral("ReportPreview"), [&](QWidget* p) {
+        p->setWindowState(Qt::WindowNoState);
+        p->resize(1000, 760);
+        grab(p, QStringLiteral("design-preview.png"));
+    });
+    {
+        TfmDesign w(nullptr);
+        grab(&w, QStringLiteral("design.png"));
+        list(&w)->setCurrentRow(1);
+        click(&w, "btnView");
+        w.close();
+    }
+    script.on(QStringLiteral("ReportPreview"), [&](QWidget* p) {
+        p->setWindowState(Qt::WindowNoState);
+        p->resize(1000, 500);
+        grab(p, QStringLiteral("freetext-preview.png"));
+    });
+    printing::TestPrintRequest request;
+    request.source = printing::TestPrintRequest::Source::FreeTextEditor;
+    request.designFile = Service::DesignFile;
+    request.freeText = FreeTexts::storedText(dir.path(), Service::FriTextNamn).value_or(QString());
+    printing::runTestPrint(request);
 }

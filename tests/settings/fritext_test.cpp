@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFontDialog>
 #include <QLabel>
@@ -342,6 +343,59 @@ TEST_F(FreeTextTest, AFontSizeThatIsNotAWholeNumberIsRefused) {
     EXPECT_EQ(messages.messages()[0].type, ui::MsgType::Error);
 }
 
+TEST_F(FreeTextTest, PastedTextKeepsOnlyWhatPrints) {
+    addTexts({{"Standard", QString()}});
+    run([](TfmFriText* w) {
+        auto* e = static_cast<FreeTextEdit*>(editor(w));
+        // Pasting and dropping both insert through insertFromMimeData.
+        auto* html = new QMimeData;
+        html->setHtml(QStringLiteral("<p style='color:red; background:yellow'><b>Red</b> "
+                                     "<img src='x.png'/><span style='font-size:20pt'>big</span>"
+                                     "</p><table><tr><td>cell</td></tr></table>"));
+        QApplication::clipboard()->setMimeData(html);
+        e->paste();
+        const QString text = e->document()->toPlainText();
+        EXPECT_TRUE(text.contains(QStringLiteral("Red"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("cell")));
+        EXPECT_FALSE(text.contains(QChar::ObjectReplacementCharacter)) << "no pictures";
+        bool bold = false, big = false;
+        for (QTextBlock b = e->document()->begin(); b.isValid(); b = b.next())
+            for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+                const QTextCharFormat f = it.fragment().charFormat();
+                EXPECT_FALSE(f.hasProperty(QTextFormat::ForegroundBrush)) << "no colours";
+                EXPECT_FALSE(f.hasProperty(QTextFormat::BackgroundBrush));
+                bold = bold || f.fontWeight() == QFont::Bold;
+                big = big || f.fontPointSize() == 20;
+            }
+        EXPECT_TRUE(bold && big) << "what prints is kept";
+        auto* plain = new QMimeData;
+        plain->setText(QStringLiteral("a\tb"));
+        QApplication::clipboard()->setMimeData(plain);
+        e->moveCursor(QTextCursor::End);
+        e->paste();
+        EXPECT_TRUE(e->document()->toPlainText().endsWith(QStringLiteral("a b")));
+    });
+}
+
+TEST_F(FreeTextTest, TheRulerFollowsTheEditorsWidth) {
+    addTexts({{"Standard", rtf("\\ri600 text")}});
+    run([](TfmFriText* w) {
+        w->show();
+        auto* ruler = control<Ruler>(w, "Ruler");
+        QTextEdit* e = editor(w);
+        for (const int width : {900, 1000}) {
+            w->resize(width, 600);
+            QApplication::processEvents();
+            EXPECT_EQ(ruler->clientWidth(), e->viewport()->width());
+            EXPECT_EQ(ruler->RightInd->left(),
+                      RichTextEditing::Ruler::rightIndLeft({0, 0, 30}, e->viewport()->width()));
+            EXPECT_EQ(ruler->RightInd->mapTo(w, QPoint()).x() - ruler->RightInd->left(),
+                      e->viewport()->mapTo(w, QPoint()).x())
+                << "the ruler stands over the text";
+        }
+    });
+}
+
 TEST_F(FreeTextTest, RendersTheWindowWhenAsked) {
     const QString out = QString::fromLocal8Bit(qgetenv("MEROVIA_RENDER_DIR"));
     if (out.isEmpty())
@@ -408,7 +462,9 @@ void selectParagraph(QTextEdit* e) {
 } // namespace
 
 TEST_F(FreeTextTest, EveryToolbarAttributePrintsInTheTestPrintAsTheEditorShowsIt) {
-    Service::DesignFile.clear(); // the default place of the free text: 600 units wide
+    // The default place of the free text (600 units wide), made tall enough for all of it.
+    Service::DesignFile =
+        dir.writeFile(QStringLiteral("Tall.ini"), "[Totals]\nqrMemo1.Height=300\n");
     ModalScript script;
     report::PreparedDocument printed;
     int previews = 0;
@@ -419,9 +475,18 @@ TEST_F(FreeTextTest, EveryToolbarAttributePrintsInTheTestPrintAsTheEditorShowsIt
         static_cast<QFontDialog*>(d)->setCurrentFont(f);
         static_cast<QFontDialog*>(d)->accept();
     });
+    const QString out = QString::fromLocal8Bit(qgetenv("MEROVIA_RENDER_DIR"));
     script.on(QStringLiteral("ReportPreview"), [&](QWidget* p) {
         ++previews;
         printed = static_cast<report::PreviewWindow*>(p)->document();
+        if (!out.isEmpty()) {
+            p->setWindowState(Qt::WindowNoState);
+            p->resize(1000, 420);
+            p->show();
+            QTest::qWait(200);
+            p->grab().save(out + QStringLiteral("/fritext-testprint.png"));
+            p->parentWidget()->grab().save(out + QStringLiteral("/fritext-all.png"));
+        }
     });
     script.on(kWindow, [&](QWidget* window) {
         auto* w = static_cast<TfmFriText*>(window);
@@ -489,6 +554,8 @@ TEST_F(FreeTextTest, EveryToolbarAttributePrintsInTheTestPrintAsTheEditorShowsIt
         if (e.name == QLatin1String("dataFreeText"))
             text = &e;
     ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->rect.width(), 600);
+    EXPECT_FALSE(text->clip) << "all of it is seen";
     const report::TextBlock shown =
         report::layoutRichText(editorHtml, text->font, text->rect.width());
     ASSERT_EQ(shown.runs.size(), text->runs.size());
@@ -519,4 +586,5 @@ TEST_F(FreeTextTest, EveryToolbarAttributePrintsInTheTestPrintAsTheEditorShowsIt
     EXPECT_EQ(fontOf(QStringLiteral("dialog")),
               (report::FontSpec{QStringLiteral("Liberation Mono"), 11, false, false, false, true}));
     EXPECT_EQ(texts.count(QString(QChar(0x2022))), 2) << texts.join('|').toStdString();
+    EXPECT_FALSE(fontOf(QString(QChar(0x2022))).strikeOut) << "the bullet of a struck text";
 }
