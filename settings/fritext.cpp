@@ -406,6 +406,7 @@ void TfmFriText::dbFreeTextAfterScroll() {
 }
 
 bool TfmFriText::postRecord() {
+    gdFritext->commitEditor();
     try {
         return FreeTexts::postPending(*dbFreeText);
     } catch (const db::EngineError& e) {
@@ -437,6 +438,7 @@ void TfmFriText::btnRaderaClick() {
 }
 
 void TfmFriText::btnValjClick() {
+    gdFritext->commitEditor(); // the name being typed
     Label2->show();
     QString name;
     if (dbFreeText->Active() && !dbFreeText->IsEmpty())
@@ -476,6 +478,7 @@ void TfmFriText::mnAterClick() {
 void TfmFriText::closeEvent(QCloseEvent* event) {
     // The last edit is saved whatever closes the window; one the engine refuses keeps it open.
     if (dbFreeText->Active()) {
+        gdFritext->commitEditor();
         bool posted = false;
         try {
             FreeTexts::keepEditing(*dbFreeText);

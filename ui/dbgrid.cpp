@@ -169,6 +169,15 @@ std::vector<db::Bookmark> DBGrid::selectedBookmarks() const {
     return out;
 }
 
+void DBGrid::commitEditor() {
+    const QModelIndex index = currentIndex();
+    QWidget* editor = index.isValid() ? indexWidget(index) : nullptr;
+    if (!editor)
+        return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 void DBGrid::setRowColor(RowColor color) {
     gridModel(m_model)->rowColor = std::move(color);
     viewport()->update();

@@ -69,6 +69,10 @@ public:
     // is selected).
     std::vector<db::Bookmark> selectedBookmarks() const;
 
+    // Writes what an open cell editor holds through the field and closes the editor, as
+    // leaving the cell does; a window calls it before it posts or reads the record.
+    void commitEditor();
+
     // Background colour of each row; an invalid colour leaves the row as it is.
     using RowColor = std::function<QColor(const GridRow& row)>;
     void setRowColor(RowColor color);

@@ -16,6 +16,7 @@
 #include "support/testenv.h"
 #include "support/uihooks.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -587,4 +588,21 @@ TEST_F(FreeTextTest, EveryToolbarAttributePrintsInTheTestPrintAsTheEditorShowsIt
               (report::FontSpec{QStringLiteral("Liberation Mono"), 11, false, false, false, true}));
     EXPECT_EQ(texts.count(QString(QChar(0x2022))), 2) << texts.join('|').toStdString();
     EXPECT_FALSE(fontOf(QString(QChar(0x2022))).strikeOut) << "the bullet of a struck text";
+}
+
+TEST_F(FreeTextTest, ANameBeingTypedInTheGridIsKept) {
+    addTexts({{"Old name", rtf("text")}});
+    run([](TfmFriText* w) {
+        auto* grid = control<QAbstractItemView>(w, "gdFritext");
+        w->show();
+        const QModelIndex cell = grid->model()->index(0, 0);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        auto* box = grid->findChild<QLineEdit*>();
+        ASSERT_NE(box, nullptr);
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("New name"));
+    });
+    ASSERT_EQ(stored().size(), 1u);
+    EXPECT_EQ(stored()[0].first, QStringLiteral("New name"));
 }

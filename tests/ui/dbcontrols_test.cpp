@@ -428,6 +428,25 @@ TEST_F(DbControls, GridEditsInPlaceThroughTheFieldUnlessReadOnly) {
     EXPECT_EQ(stored(QStringLiteral("TRow"), kQty)[1], QStringLiteral("12"));
 }
 
+TEST_F(DbControls, AnOpenCellEditorIsWrittenBeforeAPost) {
+    ui::DBGrid grid(rows.get());
+    grid.setColumns({kDescription});
+    grid.show();
+    const QModelIndex cell = grid.model()->index(0, 0);
+    grid.setCurrentIndex(cell);
+    grid.edit(cell);
+    auto* box = grid.viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(box, nullptr);
+    box->setText(QStringLiteral("Quinces"));
+    EXPECT_EQ(rows->State(), db::DataSetState::Browse) << "the cell has not written yet";
+    grid.commitEditor();
+    EXPECT_EQ(rows->FieldByName(kDescription).AsString(), QStringLiteral("Quinces"));
+    rows->Post();
+    EXPECT_EQ(stored(QStringLiteral("TRow"), kDescription).first(), QStringLiteral("Quinces"));
+    grid.commitEditor(); // no editor open: nothing happens
+    EXPECT_EQ(rows->State(), db::DataSetState::Browse);
+}
+
 TEST_F(DbControls, RowColoursComeFromTheCallback) {
     ui::DBGrid grid(rows.get());
     grid.setColumns({kDescription});
