@@ -10,6 +10,7 @@
 
 #include <QKeyEvent>
 #include <QSignalBlocker>
+#include <QTextCursor>
 
 #include <limits>
 
@@ -262,6 +263,9 @@ void DBRichEdit::showField() {
         setHtml(shown);
     else
         setPlainText(shown);
+    // A new cursor at the start: what is typed there takes the first character's format (the
+    // cursor left by loading has none).
+    setTextCursor(QTextCursor(document()));
     m_unchanged = storedText();
     m_loading = false;
 }

@@ -129,6 +129,9 @@ TEST_F(FreeTextTest, OpensOnTheSelectedTextAndFindsTheFirstOfTwoThatDifferInCase
         EXPECT_EQ(w->windowTitle(), QStringLiteral("Free text on documents"));
         EXPECT_EQ(currentName(w), QStringLiteral("standard"));
         EXPECT_EQ(editor(w)->toPlainText(), QStringLiteral("lower"));
+        // The toolbar shows, and typing takes, the format of the text where the cursor is.
+        EXPECT_EQ(control<QComboBox>(w, "FontName")->currentText(), QStringLiteral("Arial"));
+        EXPECT_EQ(control<QSpinBox>(w, "FontSize")->value(), 10);
         EXPECT_EQ(w->table()->State(), db::DataSetState::Edit) << "typing edits at once";
         EXPECT_TRUE(control<QLabel>(w, "Label2")->isHidden());
         EXPECT_TRUE(control<QPlainTextEdit>(w, "Memo1")->isReadOnly());
