@@ -21,6 +21,7 @@ class QPushButton;
 class QTextEdit;
 class QWidget;
 class QFrame;
+class TfmqrInvoice;
 
 namespace db {
 class Table;
@@ -197,6 +198,10 @@ public:
     bool SaveDocument();
     // Counts the document in the customer's and the products' statistics.
     bool UpdateStatistics();
+    // Hands the document to the print layout: its rows and the head values.
+    void FillReport(TfmqrInvoice& layout);
+    // After a printout or PDF: statistics, storing, emptying, the number committed.
+    void afterPrinting();
 
 public slots:
     void btnNewInvoiceClick();
@@ -252,6 +257,13 @@ private:
     bool findCustomer(const QString& number, bool byKey);
     void showAmount(QLineEdit* box, Currency value);
     QString settingsPath() const;
+    // Stores the document in one transaction; throws db::EngineError, having stored nothing.
+    void storeDocument();
+    // The tables read again after a save was undone.
+    void refreshAfterFailedStore();
+    // False, after saying so, when the editor holds no document (before New or Open saved,
+    // and after a printout).
+    bool hasDocumentToPrint();
     // The committed sequence numbers and today into MRVInv.ini.
     void writeCounters();
 
@@ -259,6 +271,8 @@ private:
     bool m_headLocked = false;
     bool m_exitBusy = false;
     bool m_freshlyShown = false;
+    bool m_hasDocument = false; // New or Open saved started one; a printout ends it
+    QString m_pdfFolder;        // where the last PDF was written
     // Change versions of the working rows when they were last computed and summed.
     quint64 m_computedVersion = 0;
     std::optional<quint64> m_sumsVersion;

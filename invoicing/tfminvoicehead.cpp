@@ -97,6 +97,7 @@ void TfmInvoice::btnNewInvoiceClick() {
         giveNextNumber();
     edDueDate->setDate(edInvDate->date().addDays(TermsDays));
     DocSaved = DocPrinted = DocIsTemplate = DocOpened = DocWasPrinted = DocLocked = false;
+    m_hasDocument = true;
     cbDocument->setFocus();
 }
 
@@ -428,6 +429,7 @@ void TfmInvoice::btnOpenClick() {
         AllRows();
         Totalsums();
     }
+    m_hasDocument = true;
 }
 
 void TfmInvoice::btnAbortClick() {

@@ -34,27 +34,43 @@ invoicing::DocumentHead TfmInvoice::currentHead() const {
     return h;
 }
 
-bool TfmInvoice::SaveDocument() {
+void TfmInvoice::storeDocument() {
+    invoicing::SaveRequest request;
+    request.head = currentHead();
+    request.printed = DocPrinted;
+    request.opened = DocOpened;
+    request.openedId = DocID;
+    request.openedAsTemplate = DocIsTemplate;
+    if (dbTRow->State() != db::DataSetState::Browse)
+        dbTRow->Post();
+    db::Transaction transaction(Service::DataDir);
+    const qint64 id = invoicing::saveDocument(request, sIHead, sIRow, Service::DataDir);
+    if (RowsCollected && fmGetInv)
+        fmGetInv->ArchiveSources();
+    transaction.commit();
+    DocID = static_cast<int>(id);
+    dbTRow->Refresh();
+    if (dbIHead->Active())
+        dbIHead->Refresh();
+}
+
+void TfmInvoice::refreshAfterFailedStore() {
     try {
-        invoicing::SaveRequest request;
-        request.head = currentHead();
-        request.printed = DocPrinted;
-        request.opened = DocOpened;
-        request.openedId = DocID;
-        request.openedAsTemplate = DocIsTemplate;
-        if (dbTRow->State() != db::DataSetState::Browse)
-            dbTRow->Post();
-        db::Transaction transaction(Service::DataDir);
-        const qint64 id = invoicing::saveDocument(request, sIHead, sIRow, Service::DataDir);
-        if (RowsCollected && fmGetInv)
-            fmGetInv->ArchiveSources();
-        transaction.commit();
-        DocID = static_cast<int>(id);
-        dbTRow->Refresh();
+        if (dbTRow->Active())
+            dbTRow->Refresh();
         if (dbIHead->Active())
             dbIHead->Refresh();
     } catch (const db::EngineError& e) {
+        qCWarning(lcInvoicing) << "refresh after a failed save" << e.message();
+    }
+}
+
+bool TfmInvoice::SaveDocument() {
+    try {
+        storeDocument();
+    } catch (const db::EngineError& e) {
         ui::ShowError(QStringLiteral("The document was not saved.\n") + e.message());
+        refreshAfterFailedStore();
         return false;
     }
     DocSaved = true;
