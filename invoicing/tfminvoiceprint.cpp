@@ -7,8 +7,8 @@
 #include "invoicing/companions.h"
 #include "invoicing/documentstore.h"
 #include "invoicing/logging.h"
-#include "invoicing/pdfname.h"
 #include "invoicing/rowsgrid.h"
+#include "printing/invoiceprint.h"
 #include "printing/tfmlangselect.h"
 #include "printing/tfmqrinvoice.h"
 #include "report/report.h"
@@ -79,7 +79,8 @@ bool TfmInvoice::hasDocumentToPrint() {
         return true;
     // After printing the editor is empty and locked while it still names the opened record:
     // printing now would store an empty document over it.
-    ui::ShowError(QStringLiteral("There is no document to print.\nChoose New or Open saved first."));
+    ui::ShowError(
+        QStringLiteral("There is no document to print.\nChoose New or Open saved first."));
     return false;
 }
 
@@ -108,13 +109,13 @@ void TfmInvoice::btnPdfClick() {
     bool written = false;
     {
         FrozenGrid frozen(gdInvoiceRows);
-        const QString proposed = invoicing::proposedPdfFileName(documentKind(), edInvNo->text());
+        const QString proposed = printing::documentPdfName(documentKind(), edInvNo->text());
         QString folder = m_pdfFolder;
         if (folder.isEmpty())
             folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        const QString file = ui::getSaveFileName(this, QStringLiteral("Save as PDF"), folder,
-                                                 proposed,
-                                                 QStringLiteral("Adobe PDF Files (*.pdf)|*.pdf|"));
+        const QString file =
+            ui::getSaveFileName(this, QStringLiteral("Save as PDF"), folder, proposed,
+                                QStringLiteral("Adobe PDF Files (*.pdf)|*.pdf|"));
         if (file.isEmpty())
             return;
         m_pdfFolder = QFileInfo(file).absolutePath();

@@ -240,9 +240,15 @@ QString documentPdfName(const QString& kind, const QString& number) {
     for (QChar& c : name)
         if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c))
             c = QLatin1Char('_');
-    // A name of dots alone would be the folder itself or its parent.
-    if (!name.isEmpty() && name.count(QLatin1Char('.')) == name.size())
-        name.fill(QLatin1Char('_'));
+    // A name of dots alone would be the folder itself or its parent; a leading dot would hide
+    // the file.
+    for (QChar& c : name) {
+        if (c != QLatin1Char('.'))
+            break;
+        c = QLatin1Char('_');
+    }
+    if (name.isEmpty())
+        name = QStringLiteral("Document");
     return name + QStringLiteral(".pdf");
 }
 

@@ -3,7 +3,7 @@
 #include "db/database.h"
 #include "db/faultvfs.h"
 #include "db/query.h"
-#include "invoicing/pdfname.h"
+#include "printing/invoiceprint.h"
 #include "report/preview.h"
 
 #include <QDir>
@@ -65,9 +65,8 @@ protected:
         PrintDialogScript printer;
         printer.answer(pdf);
         ModalScript modal;
-        modal.on(QStringLiteral("ReportPreview"), [](QWidget* w) {
-            static_cast<report::PreviewWindow*>(w)->btnPrintClick();
-        });
+        modal.on(QStringLiteral("ReportPreview"),
+                 [](QWidget* w) { static_cast<report::PreviewWindow*>(w)->btnPrintClick(); });
         ed.btnPrintClick();
         offeredCopies = printer.offeredCopies();
     }
@@ -123,7 +122,8 @@ TEST_F(PrintingTest, FromNewToAStoredPrintedAndReopenedInvoice) {
     messages.clear();
     ed.btnPrintClick();
     EXPECT_EQ(messages.texts(),
-              QStringList{QStringLiteral("There is no document to print.\nChoose New or Open saved first.")});
+              QStringList{QStringLiteral(
+                  "There is no document to print.\nChoose New or Open saved first.")});
 
     // New gives the next number; the finder opens the printed invoice locked.
     ed.btnNewInvoiceClick();
@@ -131,9 +131,8 @@ TEST_F(PrintingTest, FromNewToAStoredPrintedAndReopenedInvoice) {
     ed.DocSaved = true;
     ed.dbIHead->First();
     ModalScript modal;
-    modal.on(QStringLiteral("TfmGetInv"), [](QWidget* w) {
-        static_cast<TfmGetInv*>(w)->gdFaktsokDblClick();
-    });
+    modal.on(QStringLiteral("TfmGetInv"),
+             [](QWidget* w) { static_cast<TfmGetInv*>(w)->gdFaktsokDblClick(); });
     ed.btnOpenClick();
     EXPECT_TRUE(ed.DocLocked);
     EXPECT_EQ(ed.edInvNo->text(), QStringLiteral("1023"));
@@ -161,14 +160,14 @@ TEST_F(PrintingTest, ClosingThePreviewWithoutPrintingCountsNothing) {
 }
 
 TEST_F(PrintingTest, APdfIsWrittenUnderASafeNameAndCountsAsPrinted) {
-    EXPECT_EQ(invoicing::proposedPdfFileName(QStringLiteral("Invoice"), QStringLiteral("1023")),
+    EXPECT_EQ(printing::documentPdfName(QStringLiteral("Invoice"), QStringLiteral("1023")),
               QStringLiteral("Invoice1023.pdf"));
-    EXPECT_EQ(invoicing::proposedPdfFileName(QStringLiteral("Invoice"), QStringLiteral("../../x")),
-              QStringLiteral("Invoice..-..-x.pdf"));
-    EXPECT_EQ(invoicing::proposedPdfFileName(QString(), QStringLiteral("..")),
-              QStringLiteral("Document.pdf"));
-    EXPECT_EQ(invoicing::safeFileNameComponent(QStringLiteral("a:b*c?d\"e<f>g|h\\i\tj")),
-              QStringLiteral("a-b-c-d-e-f-g-h-i-j"));
+    EXPECT_EQ(printing::documentPdfName(QStringLiteral("Invoice"), QStringLiteral("../../x")),
+              QStringLiteral("Invoice.._.._x.pdf"));
+    EXPECT_EQ(printing::documentPdfName(QString(), QStringLiteral("..")), QStringLiteral("__.pdf"));
+    EXPECT_EQ(printing::documentPdfName(QString(), QStringLiteral(".hidden")),
+              QStringLiteral("_hidden.pdf"));
+    EXPECT_EQ(printing::documentPdfName(QString(), QString()), QStringLiteral("Document.pdf"));
 
     TfmInvoice& ed = writeDocument();
     ed.edInvNo->setText(QStringLiteral("2026/07"));
@@ -177,15 +176,16 @@ TEST_F(PrintingTest, APdfIsWrittenUnderASafeNameAndCountsAsPrinted) {
     ed.btnPdfClick();
     EXPECT_FALSE(ed.DocPrinted);
     ASSERT_EQ(dialog.requests().size(), 1u);
-    EXPECT_EQ(dialog.requests()[0].fileName, QStringLiteral("Invoice2026-07.pdf"));
+    EXPECT_EQ(dialog.requests()[0].fileName, QStringLiteral("Invoice2026_07.pdf"));
     EXPECT_EQ(dialog.requests()[0].filter, QStringLiteral("Adobe PDF Files (*.pdf)|*.pdf|"));
 
     QStringList opened;
-    Service::setExecuteFileHook([&](const QString& program, const QString& params, const QString&, int) {
-        opened << program + QLatin1Char(' ') + params;
-        return 42;
-    });
-    const QString pdf = file(QStringLiteral("Invoice2026-07.pdf"));
+    Service::setExecuteFileHook(
+        [&](const QString& program, const QString& params, const QString&, int) {
+            opened << program + QLatin1Char(' ') + params;
+            return 42;
+        });
+    const QString pdf = file(QStringLiteral("Invoice2026_07.pdf"));
     dialog.answer(pdf);
     messages.answer(ui::MsgButton::Yes); // "View document?"
     ed.btnPdfClick();
@@ -254,9 +254,8 @@ TEST_F(PrintingTest, ATemplateChangedAndPrintedIsStoredAsANewDocument) {
     TfmInvoice& ed = editor();
     ed.dbIHead->First();
     ModalScript modal;
-    modal.on(QStringLiteral("TfmGetInv"), [](QWidget* w) {
-        static_cast<TfmGetInv*>(w)->gdFaktsokDblClick();
-    });
+    modal.on(QStringLiteral("TfmGetInv"),
+             [](QWidget* w) { static_cast<TfmGetInv*>(w)->gdFaktsokDblClick(); });
     ed.btnOpenClick();
     ASSERT_TRUE(ed.DocIsTemplate);
     ed.edCust->setText(QStringLiteral("Acme"));
@@ -265,7 +264,8 @@ TEST_F(PrintingTest, ATemplateChangedAndPrintedIsStoredAsANewDocument) {
     h = heads();
     EXPECT_EQ(h->RecordCount(), 2);
     h->First();
-    EXPECT_EQ(h->FieldByName(QStringLiteral("Customer")).AsString(), QStringLiteral("Standard customer"));
+    EXPECT_EQ(h->FieldByName(QStringLiteral("Customer")).AsString(),
+              QStringLiteral("Standard customer"));
     auto c = customers();
     ASSERT_TRUE(c->Locate(QStringLiteral("Cust. no"), QStringLiteral("17")));
     EXPECT_TRUE(c->FieldByName(QStringLiteral("Periods sales")).AsCurrency().isZero())
@@ -278,9 +278,8 @@ TEST_F(PrintingTest, ClosingAsksToPrintThenToSave) {
     PrintDialogScript printer;
     printer.answer(file(QStringLiteral("closing.pdf")));
     ModalScript modal;
-    modal.on(QStringLiteral("ReportPreview"), [](QWidget* w) {
-        static_cast<report::PreviewWindow*>(w)->btnPrintClick();
-    });
+    modal.on(QStringLiteral("ReportPreview"),
+             [](QWidget* w) { static_cast<report::PreviewWindow*>(w)->btnPrintClick(); });
     ed.close();
     EXPECT_EQ(messages.texts().count(QStringLiteral("Print the document?")), 1);
     EXPECT_EQ(messages.texts().count(QStringLiteral("Save the document?")), 0)
@@ -294,7 +293,8 @@ TEST_F(PrintingTest, NonLatinNamesCanBeFoundInThePdf) {
     ed.edCustAddressLine1->setText(QStringLiteral("Οδός Αθηνάς 5"));
     ed.dbTRow->First();
     ed.dbTRow->Edit();
-    ed.dbTRow->FieldByName(QStringLiteral("Description")).setAsString(QStringLiteral("Краска белая"));
+    ed.dbTRow->FieldByName(QStringLiteral("Description"))
+        .setAsString(QStringLiteral("Краска белая"));
     ed.dbTRow->Post();
     const QString pdf = file(QStringLiteral("names.pdf"));
     FileDialogScript dialog;
@@ -340,7 +340,8 @@ TEST_F(PrintingTest, AStoreThatFailsAtAnyWriteLeavesNothingHalfDone) {
         q.Open();
         ASSERT_EQ(q.FieldByName(QStringLiteral("H")).AsInteger(), stored) << budget;
         ASSERT_EQ(q.FieldByName(QStringLiteral("R")).AsInteger(), stored * 2) << budget;
-        ASSERT_EQ(q.FieldByName(QStringLiteral("S")).AsCurrency(), money("48.75") * stored) << budget;
+        ASSERT_EQ(q.FieldByName(QStringLiteral("S")).AsCurrency(), money("48.75") * stored)
+            << budget;
         if (failed > 0 && stored > 3)
             break;
     }
