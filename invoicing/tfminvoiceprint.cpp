@@ -15,6 +15,7 @@
 #include "service/dates.h"
 #include "service/service.h"
 #include "service/settingsfile.h"
+#include "settings/fritext.h"
 #include "ui/dialogs.h"
 
 #include <QComboBox>
@@ -25,6 +26,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTextEdit>
 
 namespace {
 
@@ -181,7 +183,16 @@ void TfmInvoice::mnLanguageClick() {
 }
 
 void TfmInvoice::mnFreeTextClick() {
-    ui::ShowMessage(QStringLiteral("The free text editor is not available yet."));
+    dbFreeText->Close();
+    ui::execModal<TfmFriText>(this);
+    try {
+        dbFreeText->Open();
+    } catch (const db::EngineError& e) {
+        ui::ShowError(e.message());
+        return;
+    }
+    mTotal->clear();
+    showFreeText();
 }
 
 void TfmInvoice::writeCounters() {

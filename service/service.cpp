@@ -250,7 +250,25 @@ void UserDefaultValues() {
     VAT = ini.readBool(s, QStringLiteral("VAT"), false);
     VATinPrice = ini.readBool(s, QStringLiteral("VATinPrice"), false);
     DesignFile = ini.readString(s, QStringLiteral("DesignFile"));
+    // Until a design is chosen, documents follow the first design offered; the bare defaults
+    // of the layout are no finished design (several of their elements share one place).
+    if (DesignFile.trimmed().isEmpty())
+        DesignFile = firstListedDesign(DataDir);
     FriTextNamn = ini.readString(s, QStringLiteral("FreeText"));
+}
+
+QString firstListedDesign(const QString& dataDir) {
+    const SettingsFile list(filePath(dataDir, QStringLiteral("Design.ini")));
+    for (const QString& line : list.readSectionValues(QStringLiteral("Invoice"))) {
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        const QString file = (eq < 0 ? line : line.mid(eq + 1)).trimmed();
+        if (file.isEmpty())
+            continue;
+        const QString path = filePath(dataDir, file + QStringLiteral(".ini"));
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return QString();
 }
 
 bool HasModule(const QString& tag) {

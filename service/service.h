@@ -75,8 +75,10 @@ void GetGlobals();
 // Fills the company globals from section "Company" of DataDir/MRV.ini.
 void GetCompany();
 // Fills Pdf, Disc, VAT, VATinPrice, DesignFile and FriTextNamn from section "Invoice" of
-// DataDir/MRVInv.ini.
+// DataDir/MRVInv.ini. Without a chosen design, DesignFile is the first design of Design.ini.
 void UserDefaultValues();
+// The file of the first design listed in dataDir/Design.ini that exists, or an empty text.
+QString firstListedDesign(const QString& dataDir);
 
 // Whether Modules holds the tag (whole entry, letter case ignored).
 bool HasModule(const QString& tag);

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 
 TEST_F(EditorTest, CreationLocksTheHeadAndFollowsTheSwitches) {
@@ -319,8 +320,10 @@ TEST_F(EditorTest, RendersTheWindowsWhenAsked) {
     QImage logo(600, 150, QImage::Format_RGB32);
     logo.fill(QColor(30, 90, 160));
     logo.save(dir.file(QStringLiteral("Logo.bmp")), "BMP");
+    Service::DesignFile = Service::firstListedDesign(dir.path());
     TfmInvoice& ed = editor();
     ed.btnNewInvoiceClick();
+    ed.dbTRow->EmptyTable();
     ed.edCustNo->setText(QStringLiteral("2"));
     ed.edCustNoExit();
     ed.edCust->setText(ed.edCust->text() + QStringLiteral(" with a rather long company name Ltd"));
@@ -343,6 +346,18 @@ TEST_F(EditorTest, RendersTheWindowsWhenAsked) {
     QTest::qWait(100);
     EXPECT_TRUE(ed.grab().save(out + QStringLiteral("/editor-newcustomer.png")));
     ed.pnlCustreg->hide();
+    // The printed document, as a PDF and as pictures of its pages.
+    {
+        FileDialogScript dialog;
+        const QString pdf = out + QStringLiteral("/editor-invoice.pdf");
+        dialog.answer(pdf);
+        messages.answer(ui::MsgButton::No);
+        ed.btnPdfClick();
+        QProcess::execute(QStringLiteral("pdftoppm"),
+                          {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("70"), pdf,
+                           out + QStringLiteral("/editor-invoice")});
+        ed.btnNewInvoiceClick();
+    }
     for (QWidget* w : std::initializer_list<QWidget*>{fmCustGet, fmProdGet, fmTaxget, fmGetInv}) {
         ModalScript modal;
         modal.on(w->objectName(), [&](QWidget* shown) {

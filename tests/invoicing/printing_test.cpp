@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QTextEdit>
 
 namespace {
 
@@ -348,4 +349,35 @@ TEST_F(PrintingTest, AStoreThatFailsAtAnyWriteLeavesNothingHalfDone) {
     db::FaultInjection::disable();
     EXPECT_GT(failed, 0);
     EXPECT_GT(stored, 0);
+}
+
+TEST_F(EditorTest, AFreshInstallationPrintsWithTheFirstDesignOffered) {
+    Service::UserDefaultValues();
+    EXPECT_EQ(Service::DesignFile, dir.file(QStringLiteral("Classic.ini")));
+    setting(QStringLiteral("DesignFile"), dir.file(QStringLiteral("Letter.ini")));
+    Service::UserDefaultValues();
+    EXPECT_EQ(Service::DesignFile, dir.file(QStringLiteral("Letter.ini")))
+        << "a chosen design stays";
+    QFile::remove(dir.file(QStringLiteral("Design.ini")));
+    setting(QStringLiteral("DesignFile"), QString());
+    Service::UserDefaultValues();
+    EXPECT_TRUE(Service::DesignFile.isEmpty());
+}
+
+TEST_F(EditorTest, FreeTextMenuOpensTheFreeTextEditorAndShowsTheChosenText) {
+    auto texts = open(QStringLiteral("FreeText"));
+    texts->Append();
+    texts->FieldByName(QStringLiteral("Name")).setAsString(QStringLiteral("Thanks"));
+    texts->FieldByName(QStringLiteral("Text"))
+        .setAsString(QStringLiteral("Thank you for your order"));
+    texts->Post();
+    TfmInvoice& ed = editor();
+    EXPECT_TRUE(ed.mTotal->toPlainText().isEmpty());
+    ModalScript modal;
+    modal.on(QStringLiteral("TfmFriText"),
+             [](QWidget*) { Service::FriTextNamn = QStringLiteral("thanks"); });
+    ed.mnFreeTextClick();
+    EXPECT_EQ(modal.shown(), QStringList{QStringLiteral("TfmFriText")});
+    EXPECT_EQ(ed.mTotal->toPlainText(), QStringLiteral("Thank you for your order"));
+    EXPECT_TRUE(ed.dbFreeText->Active());
 }

@@ -138,9 +138,10 @@ TEST_F(EditorTest, StatisticsByKind) {
 TEST_F(EditorTest, CollectingQuotationsBuildsTheRowsInOrder) {
     auto h = heads();
     auto r = storedRows();
-    auto quotation = [&](const char* number, const char* yourRef, int rows) {
+    auto quotation = [&](const char* number, const char* yourRef, int rows,
+                         const char* kind = "Quotation") {
         h->Append();
-        h->FieldByName(QStringLiteral("Document")).setAsString(QStringLiteral("Quotation"));
+        h->FieldByName(QStringLiteral("Document")).setAsString(QString::fromLatin1(kind));
         h->FieldByName(QStringLiteral("Invoice no")).setAsString(QString::fromLatin1(number));
         h->FieldByName(QStringLiteral("Invoice date")).setAsDate(QDate(2026, 1, rows));
         h->FieldByName(QStringLiteral("Your reference")).setAsString(QString::fromLatin1(yourRef));
@@ -159,7 +160,7 @@ TEST_F(EditorTest, CollectingQuotationsBuildsTheRowsInOrder) {
         }
     };
     quotation("512", "Ann", 2);
-    quotation("513", "", 3);
+    quotation("513", "", 3, "Delivery note");
     h->Append();
     h->FieldByName(QStringLiteral("Document")).setAsString(QStringLiteral("Invoice"));
     h->Post();
@@ -183,7 +184,7 @@ TEST_F(EditorTest, CollectingQuotationsBuildsTheRowsInOrder) {
     EXPECT_EQ(workColumn(QStringLiteral("Description")),
               QStringList({QStringLiteral("Your ref: Ann"), QStringLiteral("Quotation: 512"),
                            QStringLiteral("Q512 row 1"), QStringLiteral("Q512 row 2"),
-                           QStringLiteral("-----"), QStringLiteral("Quotation: 513"),
+                           QStringLiteral("-----"), QStringLiteral("Delivery note: 513"),
                            QStringLiteral("Q513 row 1"), QStringLiteral("Q513 row 2"),
                            QStringLiteral("Q513 row 3")}));
     EXPECT_FALSE(ed.dbIHead->Filtered()) << "closing the finder removes the filter";
