@@ -40,6 +40,11 @@ QString CompanyFax;
 QString CompanyEmail;
 QString CompanyBank;
 QString VATnumber;
+QString CompanyIBAN;
+QString CompanyBIC;
+QString CompanyCountry;
+QString CompanyLegalNo;
+QString CompanyCurrency;
 
 bool VAT = false;
 bool VATinPrice = false;
@@ -240,6 +245,13 @@ void GetCompany() {
     CompanyEmail = ini.readString(s, QStringLiteral("Email"));
     CompanyBank = StrEscapedToString(ini.readString(s, QStringLiteral("Bank")));
     VATnumber = ini.readString(s, QStringLiteral("VATnumber"));
+    CompanyIBAN = ini.readString(s, QStringLiteral("IBAN"));
+    CompanyBIC = ini.readString(s, QStringLiteral("BIC"));
+    CompanyCountry = ini.readString(s, QStringLiteral("CountryCode"), Country).trimmed().toUpper();
+    if (CompanyCountry.isEmpty())
+        CompanyCountry = Country;
+    CompanyLegalNo = ini.readString(s, QStringLiteral("LegalRegNo"));
+    CompanyCurrency = ini.readString(s, QStringLiteral("Currency")).trimmed().toUpper();
 }
 
 void UserDefaultValues() {
@@ -360,6 +372,11 @@ void resetGlobals() {
     CompanyEmail.clear();
     CompanyBank.clear();
     VATnumber.clear();
+    CompanyIBAN.clear();
+    CompanyBIC.clear();
+    CompanyCountry.clear();
+    CompanyLegalNo.clear();
+    CompanyCurrency.clear();
     VAT = VATinPrice = Disc = Pdf = false;
     DesignFile.clear();
     FriTextNamn.clear();

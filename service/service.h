@@ -34,6 +34,14 @@ extern QString CompanyFax;
 extern QString CompanyEmail;
 extern QString CompanyBank; // several lines
 extern QString VATnumber;
+// What an electronic invoice needs besides (keys of the same section): the company's account
+// (IBAN, BIC), its country (ISO code; the service Country when none is stored), its legal
+// registration number and the currency of its invoices (ISO 4217; empty: the country's).
+extern QString CompanyIBAN;
+extern QString CompanyBIC;
+extern QString CompanyCountry;
+extern QString CompanyLegalNo;
+extern QString CompanyCurrency;
 
 // Switches, filled by UserDefaultValues from section "Invoice" of MRVInv.ini.
 extern bool VAT;

@@ -1,11 +1,15 @@
 #include "settings/company.h"
 
+#include "einvoice/codes.h"
+#include "einvoice/iban.h"
 #include "service/service.h"
 #include "service/settingsfile.h"
 #include "settings/companydata.h"
 #include "settings/saving.h"
 #include "ui/keys.h"
+#include "ui/numberbox.h"
 
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -67,10 +71,33 @@ TfmCompany::TfmCompany(QWidget* owner)
     edVATnumber = addField(QStringLiteral("edVATnumber"), QStringLiteral("lbVATnumber"),
                            QStringLiteral("VAT number:"));
 
+    auto* einvoices = new QLabel(QStringLiteral("For electronic invoices"), body());
+    einvoices->setObjectName(QStringLiteral("lbEInvoices"));
+    einvoices->setFont(headingFont);
+    m_fields->addRow(einvoices);
+    edCompanyIBAN = addField(QStringLiteral("edCompanyIBAN"), QStringLiteral("lbCompanyIBAN"),
+                             QStringLiteral("IBAN:"));
+    edCompanyBIC = addField(QStringLiteral("edCompanyBIC"), QStringLiteral("lbCompanyBIC"),
+                            QStringLiteral("BIC:"));
+    edCompanyCountry =
+        addField(QStringLiteral("edCompanyCountry"), QStringLiteral("lbCompanyCountry"),
+                 QStringLiteral("Country code:"));
+    edCompanyCountry->setMaxLength(2);
+    edCompanyLegalNo =
+        addField(QStringLiteral("edCompanyLegalNo"), QStringLiteral("lbCompanyLegalNo"),
+                 QStringLiteral("Registration number:"));
+    edCompanyLegalNo->setToolTip(QStringLiteral("The company's number in the trade register"));
+    edCompanyCurrency = addField(QStringLiteral("edCompanyCurrency"),
+                                 QStringLiteral("lbCompanyCurrency"), QStringLiteral("Currency:"));
+    edCompanyCurrency->setMaxLength(3);
+    for (QLineEdit* box : {edCompanyIBAN, edCompanyBIC, edCompanyCountry, edCompanyCurrency})
+        box->installEventFilter(this);
+
     body()->setMinimumWidth(460);
-    ui::EnterMovesFocus::install({edCompanyname, edCompanyShortName, edCompanyAddress,
-                                  edCompanyCity, edCompanyZip, edCompanyState, edCompanyPhone,
-                                  edCompanyFax, edCompanyEmail, edVATnumber});
+    ui::EnterMovesFocus::install(
+        {edCompanyname, edCompanyShortName, edCompanyAddress, edCompanyCity, edCompanyZip,
+         edCompanyState, edCompanyPhone, edCompanyFax, edCompanyEmail, edVATnumber, edCompanyIBAN,
+         edCompanyBIC, edCompanyCountry, edCompanyLegalNo, edCompanyCurrency});
     FormCreate();
 }
 
@@ -112,6 +139,57 @@ void TfmCompany::FormCreate() {
     edCompanyEmail->setText(v.email);
     mCompanyBank->setPlainText(v.bank);
     edVATnumber->setText(v.vatNumber);
+    edCompanyIBAN->setText(einvoice::formatIban(v.iban));
+    edCompanyBIC->setText(v.bic);
+    edCompanyCountry->setText(v.countryCode.isEmpty() ? Service::Country : v.countryCode);
+    edCompanyLegalNo->setText(v.legalRegNo);
+    edCompanyCurrency->setText(v.currency);
+    edCompanyCurrency->setPlaceholderText(einvoice::defaultCurrency(edCompanyCountry->text()));
+}
+
+QString TfmCompany::problemOf(const QLineEdit* box) const {
+    if (box == edCompanyIBAN)
+        return CompanyData::ibanProblem(box->text());
+    if (box == edCompanyBIC)
+        return CompanyData::bicProblem(box->text());
+    if (box == edCompanyCountry)
+        return CompanyData::countryCodeProblem(box->text());
+    if (box == edCompanyCurrency)
+        return CompanyData::currencyProblem(box->text());
+    return QString();
+}
+
+bool TfmCompany::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && !m_checking) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        auto* box = qobject_cast<QLineEdit*>(watched);
+        if (box && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            const QString problem = problemOf(box);
+            if (!problem.isEmpty()) {
+                m_checking = true;
+                ui::refuseInBox(box, problem);
+                m_checking = false;
+            } else if (box == edCompanyCountry) {
+                edCompanyCurrency->setPlaceholderText(
+                    einvoice::defaultCurrency(edCompanyCountry->text().trimmed().toUpper()));
+            }
+        }
+    }
+    return ui::Form::eventFilter(watched, event);
+}
+
+bool TfmCompany::FormCloseQuery() {
+    // Nothing is stored while a box holds what it cannot; the user stays to mend it.
+    for (QLineEdit* box : {edCompanyIBAN, edCompanyBIC, edCompanyCountry, edCompanyCurrency}) {
+        const QString problem = problemOf(box);
+        if (!problem.isEmpty()) {
+            m_checking = true;
+            ui::refuseInBox(box, problem);
+            m_checking = false;
+            return false;
+        }
+    }
+    return true;
 }
 
 void TfmCompany::FormClose() {
@@ -127,6 +205,14 @@ void TfmCompany::FormClose() {
     v.email = edCompanyEmail->text();
     v.bank = mCompanyBank->toPlainText();
     v.vatNumber = edVATnumber->text();
+    // The IBAN is kept in its electronic form, without blanks.
+    v.iban = einvoice::checkIban(edCompanyIBAN->text()).iban;
+    if (v.iban.isEmpty())
+        v.iban = edCompanyIBAN->text().simplified().remove(QLatin1Char(' ')).toUpper();
+    v.bic = edCompanyBIC->text().trimmed().toUpper();
+    v.countryCode = edCompanyCountry->text().trimmed().toUpper();
+    v.legalRegNo = edCompanyLegalNo->text().trimmed();
+    v.currency = edCompanyCurrency->text().trimmed().toUpper();
 
     SettingsFile ini(Service::filePath(Service::DataDir, QLatin1String(Service::kCompanyIni)));
     CompanyData::write(ini, v);

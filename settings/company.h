@@ -21,9 +21,13 @@ public:
     explicit TfmCompany(QWidget* owner);
 
 protected:
+    bool FormCloseQuery() override;
     void FormClose() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The reason the box's text cannot be taken, or an empty text.
+    QString problemOf(const QLineEdit* box) const;
     void FormCreate();
     QLineEdit* addField(const QString& objectName, const QString& labelName,
                         const QString& caption);
@@ -40,4 +44,10 @@ private:
     QLineEdit* edCompanyEmail = nullptr;
     QPlainTextEdit* mCompanyBank = nullptr;
     QLineEdit* edVATnumber = nullptr;
+    QLineEdit* edCompanyIBAN = nullptr;
+    QLineEdit* edCompanyBIC = nullptr;
+    QLineEdit* edCompanyCountry = nullptr;
+    QLineEdit* edCompanyLegalNo = nullptr;
+    QLineEdit* edCompanyCurrency = nullptr;
+    bool m_checking = false;
 };

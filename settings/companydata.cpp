@@ -1,5 +1,7 @@
 #include "settings/companydata.h"
 
+#include "einvoice/codes.h"
+#include "einvoice/iban.h"
 #include "service/service.h"
 #include "service/settingsfile.h"
 #include "service/textroutines.h"
@@ -8,8 +10,10 @@ namespace CompanyData {
 
 Values fromGlobals() {
     using namespace Service;
-    return {CompanyName,  CompanyShortName, CompanyAddress, CompanyCity, CompanyZip, CompanyState,
-            CompanyPhone, CompanyFax,       CompanyEmail,   CompanyBank, VATnumber};
+    return {CompanyName,  CompanyShortName, CompanyAddress, CompanyCity,
+            CompanyZip,   CompanyState,     CompanyPhone,   CompanyFax,
+            CompanyEmail, CompanyBank,      VATnumber,      CompanyIBAN,
+            CompanyBIC,   CompanyCountry,   CompanyLegalNo, CompanyCurrency};
 }
 
 void toGlobals(const Values& v) {
@@ -24,6 +28,11 @@ void toGlobals(const Values& v) {
     Service::CompanyEmail = v.email;
     Service::CompanyBank = v.bank;
     Service::VATnumber = v.vatNumber;
+    Service::CompanyIBAN = v.iban;
+    Service::CompanyBIC = v.bic;
+    Service::CompanyCountry = v.countryCode.isEmpty() ? Service::Country : v.countryCode;
+    Service::CompanyLegalNo = v.legalRegNo;
+    Service::CompanyCurrency = v.currency;
 }
 
 void write(SettingsFile& file, const Values& v) {
@@ -39,6 +48,44 @@ void write(SettingsFile& file, const Values& v) {
     file.writeString(s, QStringLiteral("Email"), v.email);
     file.writeString(s, QStringLiteral("Bank"), StrStringToEscaped(v.bank));
     file.writeString(s, QStringLiteral("VATnumber"), v.vatNumber);
+    file.writeString(s, QStringLiteral("IBAN"), v.iban);
+    file.writeString(s, QStringLiteral("BIC"), v.bic);
+    file.writeString(s, QStringLiteral("CountryCode"), v.countryCode);
+    file.writeString(s, QStringLiteral("LegalRegNo"), v.legalRegNo);
+    file.writeString(s, QStringLiteral("Currency"), v.currency);
+}
+
+QString ibanProblem(const QString& typed) {
+    if (typed.trimmed().isEmpty())
+        return QString();
+    const einvoice::IbanCheck check = einvoice::checkIban(typed);
+    return check.valid ? QString() : QStringLiteral("IBAN: ") + check.message;
+}
+
+QString bicProblem(const QString& typed) {
+    if (typed.trimmed().isEmpty() || einvoice::isValidBic(typed.trimmed()))
+        return QString();
+    return QStringLiteral("BIC: \"%1\" is no BIC (8 or 11 letters and digits, such as "
+                          "DEUTDEFF or DEUTDEFF500).")
+        .arg(typed.trimmed());
+}
+
+QString countryCodeProblem(const QString& typed) {
+    const QString code = typed.trimmed().toUpper();
+    if (code.isEmpty() || einvoice::isCountryCode(code))
+        return QString();
+    return QStringLiteral("Country code: \"%1\" is no country code (two letters, such as DE or "
+                          "SE).")
+        .arg(typed.trimmed());
+}
+
+QString currencyProblem(const QString& typed) {
+    const QString code = typed.trimmed().toUpper();
+    if (code.isEmpty() || einvoice::isCurrencyCode(code))
+        return QString();
+    return QStringLiteral("Currency: \"%1\" is no currency code (three letters, such as EUR or "
+                          "SEK).")
+        .arg(typed.trimmed());
 }
 
 FieldLayout fieldLayout(const QString& country) {

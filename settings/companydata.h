@@ -21,6 +21,12 @@ struct Values {
     QString email;
     QString bank; // several lines
     QString vatNumber;
+    // For electronic invoices.
+    QString iban;
+    QString bic;
+    QString countryCode;
+    QString legalRegNo;
+    QString currency;
 };
 
 Values fromGlobals();
@@ -40,5 +46,13 @@ struct FieldLayout {
     QString vatNumberCaption;
 };
 FieldLayout fieldLayout(const QString& country);
+
+// Why a typed value of an electronic-invoice field cannot be taken, or an empty text. The
+// IBAN is checked by its country's length and its mod-97 check digits; an empty value is
+// always taken (the company then issues no e-invoices that need it).
+QString ibanProblem(const QString& typed);
+QString bicProblem(const QString& typed);
+QString countryCodeProblem(const QString& typed);
+QString currencyProblem(const QString& typed);
 
 } // namespace CompanyData

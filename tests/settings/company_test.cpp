@@ -142,7 +142,7 @@ TEST(CompanyData, ABankTextOfThreeLinesSurvivesARestart) {
     runWindow<TfmCompany>(kCompany, [&](TfmCompany* w) { bank(w)->setPlainText(text); });
     EXPECT_EQ(Service::CompanyBank, text);
     const QByteArray content = dir.readFile(QLatin1String(Service::kCompanyIni));
-    EXPECT_EQ(content.count("IBAN"), 1);
+    EXPECT_EQ(content.count("IBAN GB00"), 1);
     EXPECT_FALSE(stored(dir, "Bank").contains(QLatin1Char('\n')));
 
     // A restart: the globals are filled from the file again.
@@ -165,4 +165,50 @@ TEST(CompanyData, AFileThatCannotBeWrittenIsReportedButTheRunKeepsTheData) {
     ASSERT_EQ(messages.messages().size(), 1u);
     EXPECT_EQ(messages.messages()[0].type, ui::MsgType::Error);
     EXPECT_EQ(Service::CompanyName, QStringLiteral("Still here"));
+}
+
+TEST(CompanyData, ElectronicInvoiceFieldsAreCheckedAndStoredWithTheOthers) {
+    TempDataDir dir;
+    dir.writeFile(QLatin1String(Service::kCompanyIni), "[Company]\nName=Nord GmbH\nKeep=me\n");
+    Service::Country = QStringLiteral("DE");
+    Service::GetCompany();
+    EXPECT_EQ(Service::CompanyCountry, QStringLiteral("DE")) << "the service country by default";
+    MessageRecorder messages;
+    runWindow<TfmCompany>(kCompany, [&](TfmCompany* w) {
+        QLineEdit* iban = field(w, "edCompanyIBAN");
+        EXPECT_EQ(field(w, "edCompanyCountry")->text(), QStringLiteral("DE"));
+        EXPECT_EQ(field(w, "edCompanyCurrency")->placeholderText(), QStringLiteral("EUR"));
+        // A wrong check digit is refused when the window would close, and nothing is stored.
+        iban->setText(QStringLiteral("DE89 3704 0044 0532 0130 01"));
+        field(w, "edCompanyBIC")->setText(QStringLiteral("COBADEFFXXX"));
+        w->close();
+        EXPECT_TRUE(w->isVisible());
+        ASSERT_EQ(messages.texts().size(), 1);
+        EXPECT_TRUE(messages.texts()[0].startsWith(QStringLiteral("IBAN: ")))
+            << messages.texts()[0].toStdString();
+        EXPECT_EQ(stored(dir, "IBAN"), QStringLiteral("<missing>"));
+        iban->setText(QStringLiteral("de89 3704 0044 0532 0130 00"));
+        field(w, "edCompanyCurrency")->setText(QStringLiteral("EU1"));
+        w->close();
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_TRUE(messages.texts().last().startsWith(QStringLiteral("Currency: ")));
+        field(w, "edCompanyCurrency")->setText(QStringLiteral("eur"));
+        field(w, "edCompanyLegalNo")->setText(QStringLiteral("HRB 12345"));
+        const QString out = QString::fromLocal8Bit(qgetenv("MEROVIA_RENDER_DIR"));
+        if (!out.isEmpty())
+            w->grab().save(out + QStringLiteral("/company.png"));
+    });
+    EXPECT_EQ(stored(dir, "IBAN"), QStringLiteral("DE89370400440532013000"));
+    EXPECT_EQ(stored(dir, "BIC"), QStringLiteral("COBADEFFXXX"));
+    EXPECT_EQ(stored(dir, "Currency"), QStringLiteral("EUR"));
+    EXPECT_EQ(stored(dir, "LegalRegNo"), QStringLiteral("HRB 12345"));
+    EXPECT_EQ(stored(dir, "CountryCode"), QStringLiteral("DE"));
+    EXPECT_EQ(stored(dir, "Keep"), QStringLiteral("me")) << "unknown keys stay";
+    EXPECT_EQ(Service::CompanyIBAN, QStringLiteral("DE89370400440532013000"));
+
+    EXPECT_TRUE(CompanyData::ibanProblem(QString()).isEmpty());
+    EXPECT_FALSE(CompanyData::ibanProblem(QStringLiteral("GB82 WEST 1234 5698 7654 3")).isEmpty());
+    EXPECT_FALSE(CompanyData::bicProblem(QStringLiteral("ABC")).isEmpty());
+    EXPECT_FALSE(CompanyData::countryCodeProblem(QStringLiteral("XX")).isEmpty());
+    EXPECT_TRUE(CompanyData::countryCodeProblem(QStringLiteral("se")).isEmpty());
 }
