@@ -64,6 +64,8 @@ void TfmInvoice::FillReport(TfmqrInvoice& layout) {
     layout.setCaption(QStringLiteral("lbVAT2"), edVAT->text());
     layout.setCaption(QStringLiteral("lbTotal2"), edTotal->text());
     layout.setCaption(QStringLiteral("lbTerms2"), QString::number(TermsDays));
+    if (const auto payment = printing::documentPayment(documentKind(), DocTotal, edInvNo->text()))
+        layout.setPaymentCode(*payment);
     try {
         if (dbTRow->Active()) {
             if (dbTRow->State() != db::DataSetState::Browse)

@@ -277,6 +277,15 @@ void DesignFile::applyTotals(Report& r) const {
         memo->setWidth(readInt(kTotals, QStringLiteral("qrMemo1.Width"), 600));
         memo->setEnabled(readEnabled(kTotals, QStringLiteral("qrMemo1"), true));
     }
+    if (Element* code = r.element(QStringLiteral("EPCQRCode"))) {
+        code->setTop(readInt(kTotals, QStringLiteral("EPCQRCode.Top"), 5));
+        code->setLeft(readInt(kTotals, QStringLiteral("EPCQRCode.Left"), 726));
+        // A square: the width is its side.
+        const int side = std::max(20, readInt(kTotals, QStringLiteral("EPCQRCode.Width"), 90));
+        code->setWidth(side);
+        code->setHeight(side);
+        code->setEnabled(readEnabled(kTotals, QStringLiteral("EPCQRCode"), true));
+    }
 }
 
 void DesignFile::applyFooter(Report& r) const {

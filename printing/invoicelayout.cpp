@@ -160,6 +160,9 @@ void buildInvoiceLayout(Report& r) {
         r.element<TextElement>(QLatin1String(name))->setOverflow(TextElement::Overflow::Shrink);
     auto* freeText = new RichText(totals, QStringLiteral("dataFreeText"));
     freeText->setGeometry(5, 55, 600, 56);
+    // The "scan to pay" code of the amount due; empty (and so not printed) unless given.
+    auto* payCode = new Matrix(totals, QStringLiteral("EPCQRCode"));
+    payCode->setGeometry(726, 5, 90, 90);
 
     // ---- Page footer ---------------------------------------------------------------------
     Band* footer = r.addBand(BandKind::PageFooter, QStringLiteral("BandFooter"), 70);

@@ -1,5 +1,7 @@
 #include "printing/invoiceprint.h"
 
+#include "einvoice/codes.h"
+
 #include "printing/designfile.h"
 #include "printing/invoicelayout.h"
 #include "report/dbdatasource.h"
@@ -250,6 +252,28 @@ QString documentPdfName(const QString& kind, const QString& number) {
     if (name.isEmpty())
         name = QStringLiteral("Document");
     return name + QStringLiteral(".pdf");
+}
+
+std::optional<einvoice::EpcPayment> documentPayment(const QString& documentKind, Currency amountDue,
+                                                    const QString& number) {
+    if (documentKind != QLatin1String("Invoice") && documentKind != QLatin1String("Tax invoice"))
+        return std::nullopt;
+    if (amountDue <= Currency() || Service::CompanyIBAN.trimmed().isEmpty())
+        return std::nullopt;
+    const QString currency =
+        Service::CompanyCurrency.isEmpty()
+            ? einvoice::defaultCurrency(Service::CompanyCountry.isEmpty() ? Service::Country
+                                                                          : Service::CompanyCountry)
+            : Service::CompanyCurrency;
+    if (currency != QLatin1String("EUR"))
+        return std::nullopt;
+    einvoice::EpcPayment p;
+    p.bic = Service::CompanyBIC;
+    p.name = Service::CompanyName;
+    p.iban = Service::CompanyIBAN;
+    p.amount = amountDue;
+    p.remittance = number;
+    return p;
 }
 
 } // namespace printing

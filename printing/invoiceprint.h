@@ -1,6 +1,8 @@
 #pragma once
 
+#include "einvoice/epcqr.h"
 #include "report/prepared.h"
+#include "service/currency.h"
 
 #include <QHash>
 #include <QRectF>
@@ -66,5 +68,11 @@ QString printedCode(const QString& code, report::Orientation orientation);
 // ("Invoice" and "1023" give "Invoice1023.pdf"), with every character a file name cannot hold
 // (path separators among them) replaced by "_", so that the name never leaves its folder.
 QString documentPdfName(const QString& documentKind, const QString& number);
+
+// The "scan to pay" payment a document prints: an invoice or tax invoice with an amount due, of
+// a company with an IBAN that invoices in euro (its currency, or its country's when none is
+// set). Nothing otherwise.
+std::optional<einvoice::EpcPayment> documentPayment(const QString& documentKind, Currency amountDue,
+                                                    const QString& number);
 
 } // namespace printing

@@ -145,6 +145,34 @@ bool TfmqrInvoice::setCaption(const QString& name, const QString& text) {
     return true;
 }
 
+bool TfmqrInvoice::setPaymentCode(const einvoice::EpcPayment& payment, QString* error) {
+    clearPaymentCode();
+    auto* code = qrInvoice->element<Matrix>(QStringLiteral("EPCQRCode"));
+    if (!code)
+        return false;
+    const std::optional<QByteArray> payload = einvoice::epcPayload(payment, error);
+    if (!payload)
+        return false;
+    const einvoice::QrMatrix m = einvoice::epcQrMatrix(*payload);
+    if (m.isNull()) {
+        if (error)
+            *error = QStringLiteral("The payment code does not fit a QR code.");
+        return false;
+    }
+    std::vector<bool> dark(static_cast<size_t>(m.size()) * static_cast<size_t>(m.size()));
+    for (int y = 0; y < m.size(); ++y)
+        for (int x = 0; x < m.size(); ++x)
+            dark[static_cast<size_t>(y) * static_cast<size_t>(m.size()) + static_cast<size_t>(x)] =
+                m.dark(x, y);
+    code->setModules(m.size(), std::move(dark));
+    return true;
+}
+
+void TfmqrInvoice::clearPaymentCode() {
+    if (auto* code = qrInvoice->element<Matrix>(QStringLiteral("EPCQRCode")))
+        code->clear();
+}
+
 void TfmqrInvoice::setFreeText(const QString& content) {
     if (auto* text = qrInvoice->element<RichText>(QStringLiteral("dataFreeText")))
         text->setContent(content);

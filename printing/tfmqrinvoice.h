@@ -54,6 +54,10 @@ public:
 
     // The free text printed in the totals (rich text or RTF); an empty text prints nothing.
     void setFreeText(const QString& content);
+    // The "scan to pay" code (EPCQRCode) of a payment; false, printing no code, when the
+    // payment cannot be encoded (its message in *error).
+    bool setPaymentCode(const einvoice::EpcPayment& payment, QString* error = nullptr);
+    void clearPaymentCode();
 
     // The texts of the current document language on the captions.
     void ApplyLanguageTexts();

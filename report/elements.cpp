@@ -262,6 +262,20 @@ bool Picture::loadFromFile(const QString& fileName) {
     return true;
 }
 
+Matrix::Matrix(Band* band, const QString& name)
+    : Element(band, ElementKind::Matrix, name) {}
+
+void Matrix::setModules(int size, std::vector<bool> dark, int quietZone) {
+    if (size <= 0 || dark.size() != static_cast<size_t>(size) * static_cast<size_t>(size)) {
+        m_size = 0;
+        m_dark.clear();
+        return;
+    }
+    m_size = size;
+    m_dark = std::move(dark);
+    m_quiet = std::max(0, quietZone);
+}
+
 Shape::Shape(Band* band, const QString& name)
     : Element(band, ElementKind::Shape, name) {}
 

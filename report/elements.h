@@ -7,8 +7,10 @@
 #include <QObject>
 #include <QRectF>
 #include <QString>
+
 #include <QStringList>
 #include <QVariant>
+#include <vector>
 
 #include <functional>
 
@@ -18,7 +20,7 @@ namespace report {
 
 class Band;
 
-enum class ElementKind { Label, DBText, Memo, RichText, Picture, Shape, SysData };
+enum class ElementKind { Label, DBText, Memo, RichText, Picture, Shape, SysData, Matrix };
 
 // An element of a band. Its objectName is its given name; its position is relative to the
 // band's top-left corner, in layout units.
@@ -261,6 +263,31 @@ public:
 private:
     double m_penWidth = 1;
     QColor m_penColor = Qt::black;
+};
+
+// A square of dark and light modules (a QR code), drawn as filled rectangles so that it stays
+// sharp at any size: the largest square the element holds, at its top left, with a light quiet
+// zone of quietZone modules around the symbol. An empty matrix prints nothing.
+class Matrix : public Element {
+    Q_OBJECT
+public:
+    Matrix(Band* band, const QString& name);
+
+    int size() const { return m_size; }
+    int quietZone() const { return m_quiet; }
+    // size × size modules, row by row; true is dark.
+    void setModules(int size, std::vector<bool> dark, int quietZone = 4);
+    void clear() { setModules(0, {}); }
+    bool isEmpty() const { return m_size == 0; }
+    bool dark(int row, int column) const {
+        return m_dark[static_cast<size_t>(row) * static_cast<size_t>(m_size) +
+                      static_cast<size_t>(column)];
+    }
+
+private:
+    int m_size = 0;
+    int m_quiet = 4;
+    std::vector<bool> m_dark;
 };
 
 } // namespace report

@@ -28,6 +28,13 @@ void renderPage(const PreparedPage& page, PagePainter& painter) {
             if (!e.picture.isNull())
                 painter.drawImage(e.rect, e.picture);
             break;
+        case PlacedKind::Matrix:
+            if (e.cells.empty())
+                break;
+            painter.fillRect(e.rect, e.background.isValid() ? e.background : QColor(Qt::white));
+            for (const QRectF& cell : e.cells)
+                painter.fillRect(cell, Qt::black);
+            break;
         default:
             if (e.background.isValid())
                 painter.fillRect(e.rect, e.background);

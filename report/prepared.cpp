@@ -24,6 +24,8 @@ QString placedKindName(PlacedKind kind) {
         return QStringLiteral("shape");
     case PlacedKind::SysData:
         return QStringLiteral("sysdata");
+    case PlacedKind::Matrix:
+        return QStringLiteral("matrix");
     }
     return QString();
 }
@@ -84,6 +86,9 @@ QString dumpPrepared(const PreparedDocument& document, bool includeHidden) {
                 break;
             case PlacedKind::Shape:
                 line += QStringLiteral(" pen %1").arg(num(e.penWidth));
+                break;
+            case PlacedKind::Matrix:
+                line += QStringLiteral(" %1 cells").arg(e.cells.size());
                 break;
             default:
                 line += QStringLiteral(" {%1}").arg(e.font.describe());

@@ -14,7 +14,7 @@
 // printer and PDF export all draw these same pages; tests read them.
 namespace report {
 
-enum class PlacedKind { Band, Label, DBText, Memo, RichText, Picture, Shape, SysData };
+enum class PlacedKind { Band, Label, DBText, Memo, RichText, Picture, Shape, SysData, Matrix };
 
 QString placedKindName(PlacedKind kind);
 
@@ -39,6 +39,9 @@ struct PlacedElement {
     // Pictures (drawn stretched into rect) and rich text (as given, for inspection).
     QImage picture;
     QString richText;
+    // Matrices: the dark modules as rectangles on the page (runs of a row joined), drawn on a
+    // light background that fills rect.
+    std::vector<QRectF> cells;
 };
 
 struct PreparedPage {

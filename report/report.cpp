@@ -82,6 +82,8 @@ PlacedKind placedKind(ElementKind kind) {
         return PlacedKind::Shape;
     case ElementKind::SysData:
         return PlacedKind::SysData;
+    case ElementKind::Matrix:
+        return PlacedKind::Matrix;
     }
     return PlacedKind::Label;
 }
@@ -371,6 +373,32 @@ PlacedElement placeElement(ElementPass& ep, const QPointF& origin, const QString
         p.penWidth = s->penWidth();
         p.penColor = s->penColor();
         p.rect.translate(origin);
+    } else if (auto* m = qobject_cast<Matrix*>(e)) {
+        p.rect.translate(origin);
+        if (!m->isEmpty()) {
+            // The largest square that fits, its modules of one size, rows joined into runs.
+            const double side = std::min(p.rect.width(), p.rect.height());
+            const int span = m->size() + 2 * m->quietZone();
+            const double unit = side / span;
+            p.rect.setSize(QSizeF(side, side));
+            p.background = Qt::white;
+            const QPointF corner =
+                p.rect.topLeft() + QPointF(m->quietZone() * unit, m->quietZone() * unit);
+            for (int row = 0; row < m->size(); ++row) {
+                for (int col = 0; col < m->size();) {
+                    if (!m->dark(row, col)) {
+                        ++col;
+                        continue;
+                    }
+                    int end = col;
+                    while (end < m->size() && m->dark(row, end))
+                        ++end;
+                    p.cells.emplace_back(corner.x() + col * unit, corner.y() + row * unit,
+                                         (end - col) * unit, unit);
+                    col = end;
+                }
+            }
+        }
     } else {
         p.rect.translate(origin);
     }

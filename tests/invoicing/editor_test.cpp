@@ -315,6 +315,8 @@ TEST_F(EditorTest, RendersTheWindowsWhenAsked) {
     Service::CompanyCity = QStringLiteral("Great Yarmouth-on-Sea");
     Service::CompanyZip = QStringLiteral("NR30 1AB");
     Service::CompanyPhone = QStringLiteral("+44 1493 000000");
+    Service::CompanyIBAN = QStringLiteral("DE89370400440532013000");
+    Service::CompanyCurrency = QStringLiteral("EUR");
     Service::CompanyBank =
         QStringLiteral("Barclays 20-00-00 12345678\nIBAN GB33BUKB20201555555555");
     QImage logo(600, 150, QImage::Format_RGB32);

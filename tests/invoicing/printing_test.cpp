@@ -24,6 +24,15 @@ QString run(const QString& program, const QStringList& args, int* code = nullptr
     return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
 }
 
+// Standard output only (tools may chatter on standard error).
+QString output(const QString& program, const QStringList& args, int* code) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    *code = p.exitCode();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
 QString pdfText(const QString& file) {
     return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
 }
@@ -380,4 +389,46 @@ TEST_F(EditorTest, FreeTextMenuOpensTheFreeTextEditorAndShowsTheChosenText) {
     EXPECT_EQ(modal.shown(), QStringList{QStringLiteral("TfmFriText")});
     EXPECT_EQ(ed.mTotal->toPlainText(), QStringLiteral("Thank you for your order"));
     EXPECT_TRUE(ed.dbFreeText->Active());
+}
+
+TEST_F(PrintingTest, AnInvoiceInEuroCarriesTheScanToPayCode) {
+    Service::CompanyName = QStringLiteral("Nord GmbH");
+    Service::CompanyIBAN = QStringLiteral("DE89370400440532013000");
+    Service::CompanyBIC = QStringLiteral("COBADEFFXXX");
+    Service::CompanyCountry = QStringLiteral("DE");
+    TfmInvoice& ed = writeDocument();
+    const QString pdf = file(QStringLiteral("epc.pdf"));
+    FileDialogScript dialog;
+    dialog.answer(pdf);
+    messages.answer(ui::MsgButton::No);
+    ed.btnPdfClick();
+    ASSERT_TRUE(QFile::exists(pdf));
+    EXPECT_TRUE(qpdfChecks(pdf));
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-f"),
+         QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), pdf,
+         file(QStringLiteral("epc"))});
+    const QStringList pages = QDir(pdfDir.path()).entryList({QStringLiteral("epc*.png")});
+    ASSERT_EQ(pages.size(), 1);
+    int code = -1;
+    const QString read =
+        output(QStringLiteral("zbarimg"),
+               {QStringLiteral("--quiet"), QStringLiteral("--raw"), file(pages.first())}, &code);
+    ASSERT_EQ(code, 0) << read.toStdString();
+    // Computed here from the printed document: EPC069-12 version 002, UTF-8, credit transfer.
+    const QString expected = QStringLiteral("BCD\n002\n1\nSCT\nCOBADEFFXXX\nNord GmbH\n"
+                                            "DE89370400440532013000\nEUR48.75\n\n\n1023");
+    EXPECT_EQ(read.trimmed().toStdString(), expected.toStdString());
+
+    // Not in another currency, nor on a quotation.
+    Service::CompanyCurrency = QStringLiteral("SEK");
+    EXPECT_FALSE(
+        printing::documentPayment(QStringLiteral("Invoice"), money("10"), QStringLiteral("1")));
+    Service::CompanyCurrency.clear();
+    EXPECT_TRUE(
+        printing::documentPayment(QStringLiteral("Invoice"), money("10"), QStringLiteral("1")));
+    EXPECT_FALSE(
+        printing::documentPayment(QStringLiteral("Quotation"), money("10"), QStringLiteral("1")));
+    EXPECT_FALSE(
+        printing::documentPayment(QStringLiteral("Invoice"), money("0"), QStringLiteral("1")));
 }
