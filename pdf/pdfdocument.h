@@ -220,6 +220,14 @@ struct TgtCustomPDFEngine::Document {
     std::unique_ptr<pdf::StandardSecurityHandler> security;
     QByteArray fileId;
     QString timeStamp;
+    QDateTime created; // the time of timeStamp, for the metadata and attached files
+
+    // PDF/A-3b: see TgtCustomPDFEngine::Conformance. Attached files and metadata schemas are
+    // taken when the document begins.
+    bool archival = false;
+    QList<TgtCustomPDFEngine::Attachment> attachments;
+    QList<TgtCustomPDFEngine::XmpSchema> xmpSchemas;
+    int emptyAppearance = 0; // the appearance stream PDF/A links share
 
     double xScale = 0.75; // points per input unit
     double yScale = 0.75;
@@ -268,7 +276,8 @@ struct TgtCustomPDFEngine::Document {
     QString family(const QString& requested) {
         auto it = familyOf.constFind(requested);
         if (it == familyOf.constEnd())
-            it = familyOf.insert(requested, pdf::installedFamily(requested));
+            it = familyOf.insert(requested, archival ? pdf::archivalFamily(requested)
+                                                     : pdf::installedFamily(requested));
         return it.value();
     }
     QRawFont primaryRawFont(const pdf::StyleKey& key) {
@@ -289,6 +298,10 @@ struct TgtCustomPDFEngine::Document {
                                   TgtFontEncoding encoding);
     pdf::DocumentFont* compositeFont(const QString& requested, bool bold, bool italic, int charset,
                                      const QString& text);
+    // A composite font of an installed TrueType family that has the character, for the
+    // characters a text's own font lacks; null when no installed font has it.
+    pdf::DocumentFont* fallbackFont(char32_t character, bool bold, bool italic);
+    QHash<quint64, pdf::DocumentFont*> fallbackFonts;
 
     // The font size and the character spacing of consecutive items rarely change.
     struct CachedNumber {
@@ -308,6 +321,7 @@ struct TgtCustomPDFEngine::Document {
 
     std::string textBytes;
     std::vector<quint32> glyphs;
+    std::vector<pdf::DocumentFont*> unitFonts; // the composite font of each glyph
     std::vector<int> unitStart;
     std::vector<double> unitWidth;
 

@@ -1,6 +1,7 @@
 #include "pdfdocument.h"
 
 #include "logging.h"
+#include "pdfarchive.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -121,6 +122,10 @@ bool TgtCustomPDFEngine::beginDoc() {
     if (Preferences.ShowSetupDialog && m_setupDialog && !m_setupDialog(*this))
         return false;
     m_warnings.clear();
+    if (const QString problem = pdf::settingsProblem(*this); !problem.isEmpty()) {
+        m_error = problem;
+        return false;
+    }
 
     auto doc = std::make_unique<Document>();
     if (Preferences.OutputToUserStream) {
@@ -157,14 +162,21 @@ bool TgtCustomPDFEngine::beginDoc() {
     doc->yScale = 72.0 / positiveOr(InputYRes, 96.0);
     doc->defaultFontName = Font.Name.trimmed().isEmpty() ? QStringLiteral("Arial") : Font.Name;
     doc->defaultCharset = Font.Charset;
-    doc->encoding = &pdf::SingleByteEncoding::get(FontEncoding);
+    doc->archival = Conformance == cfPDFA3b;
+    doc->attachments = Attachments;
+    doc->xmpSchemas = XmpSchemas;
+    // PDF/A allows simple TrueType fonts only these two encodings.
+    doc->encoding = &pdf::SingleByteEncoding::get(
+        doc->archival && FontEncoding != feMacRomanEncoding ? feWinAnsiEncoding : FontEncoding);
     doc->defaultFontSize =
         Font.Height == 0 ? 8.0
                          : std::round(std::abs(Font.Height) * 72.0 / positiveOr(InputYRes, 96.0));
     doc->writer.start(doc->out, Compression.Enabled, pdf::zlibLevelFor(Compression.Level), 5);
-    doc->timeStamp = pdf::timeStamp(QDateTime::currentDateTime());
+    doc->created = QDateTime::currentDateTime();
+    doc->created = doc->created.addMSecs(-doc->created.time().msec());
+    doc->timeStamp = pdf::timeStamp(doc->created);
 
-    if (Encryption.Enabled) {
+    if (Encryption.Enabled || doc->archival) {
         QCryptographicHash id(QCryptographicHash::Md5);
         id.addData(outputFilePath().toUtf8());
         id.addData(doc->timeStamp.toUtf8());
@@ -172,6 +184,8 @@ bool TgtCustomPDFEngine::beginDoc() {
         id.addData(QByteArray::number(Encryption.Level) +
                    QByteArray::number(Encryption.UserPermissions));
         doc->fileId = id.result();
+    }
+    if (Encryption.Enabled) {
         doc->security = std::make_unique<pdf::StandardSecurityHandler>(
             Encryption.Level, passwordBytes(Encryption.OwnerPassword),
             passwordBytes(Encryption.UserPassword), pdf::permissionBits(Encryption.UserPermissions),
@@ -179,8 +193,11 @@ bool TgtCustomPDFEngine::beginDoc() {
         doc->writer.setSecurity(doc->security.get());
     }
 
+    // PDF/A-3 rests on PDF 1.7 (attached files with their relationship came with it).
     static const char kHeader[] = "%PDF-1.4\r\n%\xE2\xE3\xCF\xD3\r\n";
-    doc->writer.write(std::string_view(kHeader, sizeof kHeader - 1));
+    static const char kArchivalHeader[] = "%PDF-1.7\r\n%\xE2\xE3\xCF\xD3\r\n";
+    doc->writer.write(doc->archival ? std::string_view(kArchivalHeader, sizeof kArchivalHeader - 1)
+                                    : std::string_view(kHeader, sizeof kHeader - 1));
     doc->content.room(64 * 1024);
     m_doc = std::move(doc);
     return true;
@@ -285,6 +302,40 @@ void TgtCustomPDFEngine::endPage() {
     d.pageObjects.push_back(d.pageObject);
 }
 
+bool TgtCustomPDFEngine::hasMetadata(const Document& d) {
+    return d.archival || !d.xmpSchemas.isEmpty();
+}
+
+std::string TgtCustomPDFEngine::archiveParts(Document& d) {
+    pdf::ObjectWriter& w = d.writer;
+    std::string entries;
+    if (hasMetadata(d)) {
+        pdf::XmpContent xmp;
+        xmp.pdfa = d.archival;
+        const auto text = [](const QString& value) {
+            const QString safe = pdf::xmlSafeText(value);
+            return safe.trimmed().isEmpty() ? QString() : safe;
+        };
+        xmp.title = text(Title);
+        xmp.author = text(Author);
+        xmp.subject = text(Subject);
+        xmp.keywords = text(Keywords);
+        xmp.creator = text(Creator);
+        xmp.producer = producer();
+        xmp.created = d.created;
+        xmp.schemas = d.xmpSchemas;
+        entries += "/Metadata "sv;
+        appendReference(entries, pdf::writeMetadata(w, pdf::xmpPacket(xmp)));
+    }
+    if (d.archival) {
+        entries += "/OutputIntents ["sv;
+        appendReference(entries, pdf::writeOutputIntent(w));
+        entries += "]"sv;
+    }
+    entries += pdf::writeAttachments(w, d.attachments, d.created, kCatalog);
+    return entries;
+}
+
 bool TgtCustomPDFEngine::failDocument() {
     m_error = m_doc->writer.errorString();
     abortDoc();
@@ -343,6 +394,7 @@ bool TgtCustomPDFEngine::endDoc() {
     }
     if (!viewer.empty())
         body += "/ViewerPreferences <<" + viewer + ">>";
+    body += archiveParts(d);
     body += "\r\n"sv;
     w.writeObject(kCatalog, body);
 
@@ -375,9 +427,21 @@ bool TgtCustomPDFEngine::endDoc() {
         }
         body += ">>\r\n"sv;
     }
+    // A PDF/A file leaves out fonts that drew nothing: a simple font whose text went to
+    // composite fonts, a fallback font that turned out to lack the character.
+    const auto drewSomething = [&d](const DocumentFont& font) {
+        if (!d.archival)
+            return true;
+        if (font.kind == DocumentFont::Composite)
+            return !font.usedGlyphs.empty();
+        return std::find(font.usedCodes.begin(), font.usedCodes.end(), true) !=
+               font.usedCodes.end();
+    };
     if (!d.fonts.empty()) {
         body += "/Font <<"sv;
         for (const auto& font : d.fonts) {
+            if (!drewSomething(*font))
+                continue;
             body += "/F"sv;
             appendInteger(body, font->position);
             body += ' ';
@@ -422,16 +486,25 @@ bool TgtCustomPDFEngine::endDoc() {
                             figure);
     }
 
-    const pdf::FontEmbedding embedding{Preferences.EmbedTrueTypeFonts, FontEmbedExcludeList};
-    for (const auto& font : d.fonts)
-        pdf::writeFont(w, *font, embedding);
+    const pdf::FontEmbedding embedding{Preferences.EmbedTrueTypeFonts, FontEmbedExcludeList,
+                                       d.archival};
+    for (const auto& font : d.fonts) {
+        if (drewSomething(*font))
+            pdf::writeFont(w, *font, embedding);
+    }
+    if (d.emptyAppearance != 0)
+        w.writeStreamObject(d.emptyAppearance, "/Type /XObject/Subtype /Form/BBox [0 0 1 1]", {},
+                            false);
 
     std::string trailer;
+    if (!d.fileId.isEmpty()) {
+        const std::string id = pdf::toHex(d.fileId);
+        trailer = "/ID [<" + id + "><" + id + ">]";
+    }
     if (d.security) {
         const int encryptObject = w.allocate();
         w.writeObject(encryptObject, d.security->dictionaryBody());
-        const std::string id = pdf::toHex(d.fileId);
-        trailer = "/ID [<" + id + "><" + id + ">]/Encrypt ";
+        trailer += "/Encrypt ";
         appendReference(trailer, encryptObject);
     }
 
@@ -452,8 +525,10 @@ bool TgtCustomPDFEngine::endDoc() {
                                                             {"/Title", &Title},
                                                             {"/Subject", &Subject}};
     for (const auto& [key, value] : texts) {
-        if (!value->trimmed().isEmpty())
-            entry(key, pdf::utf16beWithMark(*value));
+        // Texts the metadata repeats are the same in both places.
+        const QString text = hasMetadata(d) ? pdf::xmlSafeText(*value) : *value;
+        if (!text.trimmed().isEmpty())
+            entry(key, pdf::utf16beWithMark(text));
     }
     w.writeObject(kInfo, body);
 

@@ -1,6 +1,7 @@
 #pragma once
 
-// The PDF writer: turns a stream of drawing calls into one PDF 1.4 file.
+// The PDF writer: turns a stream of drawing calls into one PDF 1.4 file, or a PDF/A-3b file
+// (see Conformance) with attached files (see Attachments).
 //
 // How a caller (the bridge that walks a report's prepared pages) uses it:
 //
@@ -47,8 +48,10 @@
 #include "pdftypes.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QFont>
 #include <QImage>
+#include <QList>
 #include <QPen>
 #include <QPolygonF>
 #include <QRectF>
@@ -167,6 +170,47 @@ public:
     QString Title;
     QString Subject;
 
+    // cfPDFA3b writes a PDF/A-3b file (PDF 1.7): every font embedded, the 14 standard fonts
+    // ("Helvetica", "Times", "Courier", and "Arial") replaced by the embedded Liberation fonts
+    // and any other font that is not TrueType by the Liberation font of its look, characters a
+    // font lacks drawn from a fallback font that has them (left out, with a warning, when no
+    // installed font has them), simple fonts in WinAnsi (or MacRoman) encoding, XMP metadata
+    // that repeats the document information, the sRGB output intent, a file ID, links with
+    // the print flag and an appearance (links to local files, which would launch a program,
+    // are left out). Encryption is refused: beginDoc fails when Encryption.Enabled is set.
+    // Plain documents (cfPlain) are written exactly as without these settings.
+    TgtConformance Conformance = cfPlain;
+
+    // A file carried inside the document: a PDF/A-3 associated file, listed in the catalog's
+    // /AF and its embedded files. Allowed in plain documents too.
+    struct Attachment {
+        QString FileName; // as the reader lists it ("factur-x.xml"); unique in the document
+        QByteArray Data;
+        QString MimeType = QStringLiteral("application/octet-stream");
+        QString Description;
+        TgtAFRelationship Relationship = afrUnspecified;
+        QDateTime Modified; // invalid: the time the document is written
+    };
+    QList<Attachment> Attachments;
+
+    // Properties of a metadata schema of the caller's own (Factur-X's "fx", say), written into
+    // the XMP metadata together with the extension schema description PDF/A asks for. Plain
+    // documents carry XMP metadata only when a schema is given.
+    struct XmpProperty {
+        QString Name; // an XML name ("DocumentType")
+        QString Value;
+        QString Description;
+        QString ValueType = QStringLiteral("Text");
+        QString Category = QStringLiteral("external"); // or "internal"
+    };
+    struct XmpSchema {
+        QString Name; // "Factur-X PDFA Extension Schema"
+        QString NamespaceURI;
+        QString Prefix; // an XML name, none of the prefixes XMP itself uses
+        QList<XmpProperty> Properties;
+    };
+    QList<XmpSchema> XmpSchemas;
+
     // The path without its extension; the file written is FileName + "." + FileExtension.
     // Only an extension the name really has is dropped (see fileExtension), so "Invoice2026.01"
     // becomes "Invoice2026.01.pdf" and "report.txt" becomes "report.pdf". When that changes
@@ -247,6 +291,10 @@ private:
     bool acceptGeometry(const QPolygonF& points, std::initializer_list<double> more,
                         const char* element);
     bool failDocument();
+    // The catalog entries of the metadata, the output intent and the attached files, whose
+    // objects it writes.
+    std::string archiveParts(Document& d);
+    static bool hasMetadata(const Document& d);
     // Paints a path already in PDF syntax with the pen and, when closed, the brush.
     void paintPath(const std::string& path, const QPen& pen, const QBrush& brush, bool closed);
     void drawArcPath(const QRectF& rect, double startAngle, double spanAngle, const QPen& pen,

@@ -105,6 +105,20 @@ int descriptorFlags(const FontMetrics& m, bool italic) {
     return flags;
 }
 
+// The six letters and "+" before a subset's name. A PDF/A file gives each subset a tag of its
+// own, so that two subsets of one font never share a name.
+std::string subsetTag(const DocumentFont& font, const FontEmbedding& embedding) {
+    if (!embedding.archival)
+        return "WYOIAS+";
+    std::string tag = "MRV";
+    int rest = font.position;
+    for (int i = 0; i < 3; ++i) {
+        tag.insert(tag.begin() + 3, char('A' + rest % 26));
+        rest /= 26;
+    }
+    return tag + '+';
+}
+
 void writeFontProgram(ObjectWriter& writer, int number, const DocumentFont& font,
                       const QSet<quint32>* glyphs) {
     FontTables tables = font.tables;
@@ -119,14 +133,15 @@ void writeFontProgram(ObjectWriter& writer, int number, const DocumentFont& font
 
 void writeSimpleFont(ObjectWriter& writer, DocumentFont& font, const FontEmbedding& embedding) {
     const bool embed =
-        font.trueType && embedding.mode != etfNone && !isExcluded(font, embedding.excluded);
-    const bool subset = embed && embedding.mode == etfSubset;
+        font.trueType && (embedding.archival ||
+                          (embedding.mode != etfNone && !isExcluded(font, embedding.excluded)));
+    const bool subset = embed && embedding.mode != etfFull;
     // An embedded program is named by its own PostScript name. Otherwise the viewer looks the
     // font up by the name the document asked for: "Arial" finds Arial where it is installed,
     // and Liberation Sans, whose widths these are, where it is not.
     const QByteArray baseName =
         embed || !font.trueType ? font.baseName : styledName(font.name, font.bold, font.italic);
-    const std::string name = (subset ? "WYOIAS+" : "") + escapeName(baseName);
+    const std::string name = (subset ? subsetTag(font, embedding) : "") + escapeName(baseName);
     const int descriptor = writer.allocate();
     const int fontFile = embed ? writer.allocate() : 0;
 
@@ -164,7 +179,7 @@ void writeSimpleFont(ObjectWriter& writer, DocumentFont& font, const FontEmbeddi
 
 void writeCompositeFont(ObjectWriter& writer, DocumentFont& font, const FontEmbedding& embedding) {
     const bool subset = embedding.mode != etfFull;
-    const std::string name = (subset ? "WYOIAS+" : "") + escapeName(font.baseName);
+    const std::string name = (subset ? subsetTag(font, embedding) : "") + escapeName(font.baseName);
     const int cidFont = writer.allocate();
     const int descriptor = writer.allocate();
     const int fontFile = writer.allocate();
@@ -239,6 +254,60 @@ QString installedFamily(const QString& name) {
             return family;
     }
     return name;
+}
+
+QString archivalFamily(const QString& requested) {
+    enum Look { Sans, Serif, Mono };
+    auto installed = [](Look look) {
+        static const char* const kLiberation[] = {"Liberation Sans", "Liberation Serif",
+                                                  "Liberation Mono"};
+        static const char* const kDejaVu[] = {"DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono"};
+        const QString liberation = QLatin1String(kLiberation[look]);
+        return installedFamilies().contains(liberation) ? liberation
+                                                        : QString::fromLatin1(kDejaVu[look]);
+    };
+    // The name without a style ("Helvetica-BoldOblique", "Courier,Bold") and without blanks.
+    QString base = requested.trimmed().toLower();
+    base.truncate(std::min(base.indexOf(u'-') < 0 ? base.size() : base.indexOf(u'-'),
+                           base.indexOf(u',') < 0 ? base.size() : base.indexOf(u',')));
+    base.remove(u' ');
+    if (base == QLatin1String("arial") || base == QLatin1String("helvetica") ||
+        base == QLatin1String("arialmt"))
+        return installed(Sans);
+    if (base == QLatin1String("times") || base == QLatin1String("timesnewroman") ||
+        base == QLatin1String("timesnewromanps"))
+        return installed(Serif);
+    if (base == QLatin1String("courier") || base == QLatin1String("couriernew"))
+        return installed(Mono);
+
+    const QString family = installedFamily(requested);
+    const QRawFont raw = resolveRawFont(family, false, false);
+    if (hasTrueTypeOutlines(raw))
+        return family;
+    const QByteArray standard =
+        standardFontName(raw.isValid() ? raw.familyName() : family,
+                         raw.isValid() ? readFontMetrics(raw, {}) : FontMetrics(), false, false);
+    if (standard.startsWith("Courier"))
+        return installed(Mono);
+    if (standard.startsWith("Times"))
+        return installed(Serif);
+    return installed(Sans);
+}
+
+const QStringList& fallbackSearchOrder() {
+    static const QStringList order = [] {
+        QStringList families;
+        for (const QString& family : fallbackFamilies()) {
+            if (installedFamilies().contains(family))
+                families << family;
+        }
+        for (const QString& family : installedFamilies()) {
+            if (!families.contains(family))
+                families << family;
+        }
+        return families;
+    }();
+    return order;
 }
 
 QRawFont resolveRawFont(const QString& family, bool bold, bool italic) {
@@ -349,8 +418,10 @@ std::unique_ptr<DocumentFont> makeSimpleFont(const QString& name, bool bold, boo
         const QList<quint32> list(glyphs, glyphs + 224);
         const auto advances = raw.advancesForGlyphIndexes(list, QRawFont::UseDesignMetrics);
         for (int code = 32; code < 256 && code - 32 < advances.size(); ++code) {
-            if (font->encoding->toUnicode(static_cast<unsigned char>(code)) != 0)
+            if (font->encoding->toUnicode(static_cast<unsigned char>(code)) != 0) {
                 font->widths[size_t(code)] = int(std::lround(advances[code - 32].x()));
+                font->hasGlyph[size_t(code)] = glyphs[code - 32] != 0;
+            }
         }
     }
     return font;

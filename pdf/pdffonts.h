@@ -43,6 +43,7 @@ public:
     const SingleByteEncoding* encoding = nullptr;
     std::array<int, 256> widths{};
     std::array<bool, 256> usedCodes{};
+    std::array<bool, 256> hasGlyph{}; // the font program draws the code's character
 
     // Composite fonts: glyph of a character (0 when the font has none), its width, and the
     // text each drawn glyph stands for (the ToUnicode map).
@@ -58,6 +59,17 @@ private:
 
 // The installed family whose name matches `name` without regard to case, or `name` itself.
 QString installedFamily(const QString& name);
+
+// The family a PDF/A file draws a requested family with: one whose TrueType program can be
+// embedded. "Arial" and the standard names "Helvetica", "Times" and "Courier" (with their
+// styles, "Times-Roman", "Courier New" and the like) become Liberation Sans, Serif and Mono;
+// another family that is installed as TrueType stays; any other (a Type 1 or CFF font) becomes
+// the Liberation font of its look. DejaVu stands in where Liberation is not installed.
+QString archivalFamily(const QString& requested);
+
+// The families searched, in this order, for a character the font of a text lacks: the
+// fallback families first, then every other installed family.
+const QStringList& fallbackSearchOrder();
 
 // The font the font database gives for a family and style, at pixel size 1000.
 QRawFont resolveRawFont(const QString& family, bool bold, bool italic);
@@ -80,6 +92,9 @@ std::unique_ptr<DocumentFont> makeCompositeFont(const QString& name, bool bold, 
 struct FontEmbedding {
     TgtEmbedTrueTypeFonts mode = etfNone;
     QStringList excluded;
+    // PDF/A: every font is embedded (a subset unless etfFull), the exclusions do not count,
+    // and each subset gets a tag of its own.
+    bool archival = false;
 };
 
 // Writes the font's objects: the font, its descriptor and font program (and for a composite

@@ -240,6 +240,15 @@ QString timeStamp(const QDateTime& localTime) {
            timeZoneFromBias(bias);
 }
 
+QString xmpDate(const QDateTime& localTime) {
+    // The zone of timeStamp with a colon, so that the metadata and the document information
+    // name one moment in one way.
+    QString zone = timeZoneFromBias(-localTime.offsetFromUtc() / 60);
+    zone.chop(1);
+    zone.replace(u'\'', u':');
+    return localTime.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + zone;
+}
+
 static bool mayHoldLink(const QString& text) {
     const QChar* c = text.constData();
     const qsizetype n = text.size();

@@ -55,6 +55,8 @@ QByteArray utf16beWithMark(const QString& text);
 QString timeZoneFromBias(int biasMinutes);
 // "D:yyyyMMddhhmmss" and the zone of the given local time.
 QString timeStamp(const QDateTime& localTime);
+// The same time as XMP writes it: "yyyy-MM-ddThh:mm:ss" and the zone ("+05:30", "-03:00").
+QString xmpDate(const QDateTime& localTime);
 
 // A hyperlink found in a text: characters [start, start + length) of the text and the target
 // as written there.

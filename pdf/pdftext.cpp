@@ -54,6 +54,29 @@ DocumentFont* TgtCustomPDFEngine::Document::compositeFont(const QString& request
     return font;
 }
 
+DocumentFont* TgtCustomPDFEngine::Document::fallbackFont(char32_t character, bool bold,
+                                                         bool italic) {
+    const quint64 cacheKey = (quint64(character) << 2) | (bold ? 2 : 0) | (italic ? 1 : 0);
+    if (const auto it = fallbackFonts.constFind(cacheKey); it != fallbackFonts.constEnd())
+        return it.value();
+    DocumentFont* found = nullptr;
+    for (const QString& family : pdf::fallbackSearchOrder()) {
+        StyleKey key{family, bold, italic, -1, {}};
+        const QRawFont raw = primaryRawFont(key);
+        if (!pdf::hasTrueTypeOutlines(raw) || !raw.supportsCharacter(uint(character)))
+            continue;
+        key.fallback = raw.familyName() + u'\x1f' + raw.styleName();
+        found = fontIndex.value(key);
+        if (!found)
+            found = addFont(pdf::makeCompositeFont(family, bold, italic, -1, raw), key);
+        if (found->glyphFor(character) != 0)
+            break;
+        found = nullptr;
+    }
+    fallbackFonts.insert(cacheKey, found);
+    return found;
+}
+
 void TgtCustomPDFEngine::drawText(const TextItem& item) {
     if (!isPageOpen() || item.text.isEmpty() ||
         !acceptGeometry({item.rect.topLeft(), item.rect.bottomRight()},
@@ -112,6 +135,18 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
     DocumentFont* font = nullptr;
     if (!composite) {
         font = d.simpleFont(requested, item.bold, item.italic, charset, FontEncoding);
+        // A PDF/A file embeds every font and may not draw a character its font lacks: such
+        // text, and text in a font that cannot be embedded, goes through composite fonts.
+        if (d.archival) {
+            composite = !font->trueType || font->metrics.symbolic;
+            for (size_t i = 0; i < bytes.size() && !composite; ++i)
+                composite = !font->hasGlyph[static_cast<unsigned char>(bytes[i])] &&
+                            bytes[i] != ' ' && static_cast<unsigned char>(bytes[i]) >= 0x20;
+            if (composite && text.contains(u'\t'))
+                text = pdf::expandTabs(text);
+        }
+    }
+    if (!composite) {
         for (const char b : bytes)
             font->usedCodes[static_cast<unsigned char>(b)] = true;
     } else {
@@ -133,7 +168,9 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
     d.glyphs.clear();
     d.unitStart.clear();
     d.unitWidth.clear();
+    d.unitFonts.clear();
     if (composite) {
+        QString missing;
         for (qsizetype i = 0; i < text.size(); ++i) {
             char32_t cp = text.at(i).unicode();
             const qsizetype start = i;
@@ -144,15 +181,33 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
             }
             if (cp < 0x20)
                 cp = u' ';
-            const quint32 glyph = font->glyphFor(cp);
-            font->usedGlyphs.insert(glyph);
-            if (glyph != 0 && !font->textOfGlyph.count(glyph))
-                font->textOfGlyph.emplace(glyph, QString::fromUcs4(&cp, 1));
+            DocumentFont* unitFont = font;
+            quint32 glyph = font->glyphFor(cp);
+            if (glyph == 0 && d.archival) {
+                // From another font; where none has it, left out rather than drawn as the
+                // blank box PDF/A forbids.
+                unitFont = d.fallbackFont(cp, item.bold, item.italic);
+                if (!unitFont) {
+                    missing += QString::fromUcs4(&cp, 1);
+                    continue;
+                }
+                glyph = unitFont->glyphFor(cp);
+            }
+            unitFont->usedGlyphs.insert(glyph);
+            if (glyph != 0 && !unitFont->textOfGlyph.count(glyph))
+                unitFont->textOfGlyph.emplace(glyph, QString::fromUcs4(&cp, 1));
             d.glyphs.push_back(glyph);
+            d.unitFonts.push_back(unitFont);
             d.unitStart.push_back(int(start));
             if (measure)
-                d.unitWidth.push_back(font->glyphWidth(glyph) * size / 1000.0);
+                d.unitWidth.push_back(unitFont->glyphWidth(glyph) * size / 1000.0);
         }
+        if (!missing.isEmpty())
+            report(QObject::tr("No installed font has the characters \"%1\" of \"%2\": they were "
+                               "left out of the PDF/A file.")
+                       .arg(missing, text));
+        if (d.glyphs.empty())
+            return;
     } else if (measure) {
         for (size_t i = 0; i < bytes.size(); ++i) {
             d.unitStart.push_back(int(i));
@@ -256,10 +311,21 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
             else
                 e << " Td\r\n";
         }
+        // Glyphs from a fallback font continue the same text object with that font.
+        DocumentFont* current = font;
+        auto switchFont = [&](size_t i, const char(&close)[5], const char(&reopen)[2]) {
+            if (d.unitFonts[i] == current)
+                return;
+            current = d.unitFonts[i];
+            e << close << "\r\n/F";
+            e.integer(current->position).blank().raw(d.sizeText.get(size)) << " Tf ";
+            e << reopen;
+        };
         if (justified && units > 1) {
             e << "[";
             for (size_t i = 0; i < units; ++i) {
                 if (composite) {
+                    switchFont(i, " ]TJ", "[");
                     e << "<" << d.glyphs[i] << ">";
                 } else {
                     e << "(";
@@ -270,8 +336,10 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
             e << " ]TJ ";
         } else if (composite) {
             e << "<";
-            for (size_t i = 0; i < units; ++i)
+            for (size_t i = 0; i < units; ++i) {
+                switchFont(i, "> Tj", "<");
                 e << d.glyphs[i];
+            }
             e << "> Tj";
         } else {
             e << "(";
@@ -315,9 +383,14 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
         }
         if (width <= 0)
             continue;
-        const int annotation = d.writer.allocate();
         const pdf::LinkAction action = pdf::linkAction(link.target);
-        std::string body = "/Type/Annot/Border []/H/I/Subtype/Link/F 0/C [11 00 01]/Rect [";
+        // PDF/A allows no action that starts a program, and wants links printed and drawn.
+        if (d.archival && action.before.find("/Launch") != std::string::npos)
+            continue;
+        const int annotation = d.writer.allocate();
+        std::string body = d.archival
+                               ? "/Type/Annot/Border []/H/I/Subtype/Link/F 4/C [0 0 1]/Rect ["
+                               : "/Type/Annot/Border []/H/I/Subtype/Link/F 0/C [11 00 01]/Rect [";
         appendNumber(body, start);
         body += ' ';
         appendNumber(body, y + rise + m.descent * size / 1000.0);
@@ -327,7 +400,15 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
         appendNumber(body, y + rise + m.ascent * size / 1000.0);
         body += "]/A <<" + action.before +
                 d.writer.stringToken(annotation, action.stringBytes, !action.hexString) +
-                action.after + ">>\r\n";
+                action.after + ">>";
+        if (d.archival) {
+            if (d.emptyAppearance == 0)
+                d.emptyAppearance = d.writer.allocate();
+            body += "/AP <</N ";
+            appendReference(body, d.emptyAppearance);
+            body += ">>";
+        }
+        body += "\r\n";
         d.writer.writeObject(annotation, body);
         d.annotations.push_back(annotation);
     }

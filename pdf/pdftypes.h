@@ -39,6 +39,14 @@ enum TgtUserPermission {
     upAll = 255
 };
 
+// The standard a document is written to. PDF/A-3b (ISO 19005-3, level B) is the archive form
+// an electronic invoice travels in: see TgtCustomPDFEngine::Conformance.
+enum TgtConformance { cfPlain, cfPDFA3b };
+
+// How an attached file relates to the document (the /AFRelationship of PDF/A-3): the same
+// content in another form (the XML of an invoice), its source, data behind it, a supplement.
+enum TgtAFRelationship { afrAlternative, afrData, afrSource, afrSupplement, afrUnspecified };
+
 // Character sets of a font as the drawing side names them. Text in a set other than ANSI,
 // default or symbol, and any text the font encoding cannot hold, is written with a composite
 // font.

@@ -2,9 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QXmlStreamReader>
 
 #include <zlib.h>
 
@@ -29,8 +32,8 @@ QByteArray readBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString structureProblems(const QByteArray& pdf) {
-    if (!pdf.startsWith(QByteArray("%PDF-1.4\r\n%\xE2\xE3\xCF\xD3\r\n")))
+QString structureProblems(const QByteArray& pdf, const QByteArray& version) {
+    if (!pdf.startsWith("%PDF-" + version + QByteArray("\r\n%\xE2\xE3\xCF\xD3\r\n")))
         return QStringLiteral("header");
     const qsizetype startxref = pdf.lastIndexOf("startxref\r\n");
     if (startxref < 0 || !pdf.endsWith("%%EOF"))
@@ -104,6 +107,126 @@ QList<int> objectOrder(const QByteArray& pdf) {
     while (it.hasNext())
         order.append(it.next().captured(1).toInt());
     return order;
+}
+
+QJsonObject qpdfObjects(const QString& path, const QString& password) {
+    QStringList arguments{QStringLiteral("--json=2"), QStringLiteral("--json-stream-data=inline"),
+                          QStringLiteral("--decode-level=generalized")};
+    if (!password.isEmpty())
+        arguments << QStringLiteral("--password=") + password;
+    arguments << path;
+    QProcess process;
+    process.start(QStandardPaths::findExecutable(QStringLiteral("qpdf")), arguments);
+    if (!process.waitForFinished(120000))
+        return {};
+    const QJsonDocument json = QJsonDocument::fromJson(process.readAllStandardOutput());
+    return json.object().value(QLatin1String("qpdf")).toArray().at(1).toObject();
+}
+
+QJsonObject dictOf(const QJsonObject& objects, const QJsonValue& value) {
+    if (value.isObject())
+        return value.toObject();
+    const QJsonObject object = objects.value(QStringLiteral("obj:") + value.toString()).toObject();
+    if (object.contains(QLatin1String("stream")))
+        return object.value(QLatin1String("stream"))
+            .toObject()
+            .value(QLatin1String("dict"))
+            .toObject();
+    return object.value(QLatin1String("value")).toObject();
+}
+
+QByteArray streamDataOf(const QJsonObject& objects, const QJsonValue& reference) {
+    const QJsonObject stream = objects.value(QStringLiteral("obj:") + reference.toString())
+                                   .toObject()
+                                   .value(QLatin1String("stream"))
+                                   .toObject();
+    return QByteArray::fromBase64(stream.value(QLatin1String("data")).toString().toLatin1());
+}
+
+QList<std::pair<QString, QJsonObject>> allDictionaries(const QJsonObject& objects) {
+    QList<std::pair<QString, QJsonObject>> out;
+    for (auto it = objects.begin(); it != objects.end(); ++it) {
+        if (!it.key().startsWith(QLatin1String("obj:")))
+            continue;
+        const QJsonObject dict = dictOf(objects, it.key().mid(4));
+        if (!dict.isEmpty())
+            out.append({it.key(), dict});
+    }
+    return out;
+}
+
+QList<FontRow> fontsOf(const QString& path) {
+    const QStringList lines =
+        runTool(QStringLiteral("pdffonts"), {path}).output.split(QLatin1Char('\n'));
+    QList<FontRow> rows;
+    if (lines.size() < 2)
+        return rows;
+    // The columns are as wide as the dashes under their titles.
+    QList<std::pair<int, int>> columns;
+    static const QRegularExpression dashes(QStringLiteral("-+"));
+    auto it = dashes.globalMatch(lines[1]);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        columns.append({int(m.capturedStart()), int(m.capturedLength())});
+    }
+    if (columns.size() < 5)
+        return rows;
+    for (const QString& line : lines.mid(2)) {
+        if (line.trimmed().isEmpty())
+            continue;
+        auto column = [&](int i) {
+            return line.mid(columns[i].first, columns[i].second).trimmed();
+        };
+        rows.append({column(0), column(1), column(2), column(3) == QLatin1String("yes")});
+    }
+    return rows;
+}
+
+QStringList XmpValues::all(const QString& ns, const QString& name) const {
+    QStringList found = values.values(QLatin1Char('{') + ns + QLatin1Char('}') + name);
+    std::reverse(found.begin(), found.end()); // QMultiHash gives the latest first
+    return found;
+}
+
+XmpValues readXmp(const QByteArray& packet) {
+    static const QString rdf = QStringLiteral("http://www.w3.org/1999/02/22-rdf-syntax-ns#");
+    XmpValues out;
+    QXmlStreamReader reader(packet);
+    struct Open {
+        QString key;
+        QString text;
+        bool leaf = true;
+    };
+    QList<Open> stack;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            if (!stack.isEmpty())
+                stack.last().leaf = false;
+            QString key = QLatin1Char('{') + reader.namespaceUri().toString() + QLatin1Char('}') +
+                          reader.name().toString();
+            if (reader.namespaceUri() == rdf && reader.name() == QLatin1String("li")) {
+                // The property the list item belongs to.
+                for (qsizetype i = stack.size() - 1; i >= 0; --i) {
+                    if (!stack[i].key.startsWith(QLatin1Char('{') + rdf)) {
+                        key = stack[i].key;
+                        break;
+                    }
+                }
+            }
+            stack.append({key, {}, true});
+        } else if (reader.isCharacters() && !stack.isEmpty()) {
+            stack.last().text += reader.text();
+        } else if (reader.isEndElement() && !stack.isEmpty()) {
+            const Open closed = stack.takeLast();
+            if (closed.leaf)
+                out.values.insert(closed.key, closed.text);
+        }
+    }
+    if (reader.hasError())
+        out.error =
+            QStringLiteral("line %1: %2").arg(reader.lineNumber()).arg(reader.errorString());
+    return out;
 }
 
 QString PdfFiles::path(const QString& name, const QString& password) {
