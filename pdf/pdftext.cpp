@@ -293,7 +293,10 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
         if (item.renderMode != TextItem::Fill)
             e.blank().color(item.color) << " RG"; // outlines would otherwise come out black
         e << "\r\n/F";
-        e.integer(font->position).blank().raw(d.sizeText.get(size)) << " Tf\r\n";
+        // Composite text starts in the font of its first glyph, which is a fallback font when
+        // the text's own font has none of them.
+        DocumentFont* current = composite ? d.unitFonts.front() : font;
+        e.integer(current->position).blank().raw(d.sizeText.get(size)) << " Tf\r\n";
         if (composite)
             e << "0 Tc\r\n0 Tw\r\n";
         else if (!justified)
@@ -312,7 +315,6 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
                 e << " Td\r\n";
         }
         // Glyphs from a fallback font continue the same text object with that font.
-        DocumentFont* current = font;
         auto switchFont = [&](size_t i, const char(&close)[5], const char(&reopen)[2]) {
             if (d.unitFonts[i] == current)
                 return;

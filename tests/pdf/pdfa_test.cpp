@@ -82,6 +82,8 @@ void drawEverything(TgtCustomPDFEngine& pdf) {
     pdf.drawText(text(QString::fromUtf8("Ελένη Παπαδοπούλου, Иван Петров"), 40, y += 14));
     pdf.drawText(text(QString::fromUtf8("北京暖通设备有限公司 Beijing"), 40, y += 14));
     pdf.drawText(
+        text(QString::fromUtf8("朝阳区建国路88号"), 40, y += 14)); // no glyph of its own font
+    pdf.drawText(
         text(QStringLiteral("Before") + kNoFontHasIt + QStringLiteral("After"), 40, y += 14));
     TextItem justified = text(QString::fromUtf8("Kunde: 王先生 und Frau Keller"), 40, y += 14);
     justified.alignment = Qt::AlignJustify;
@@ -211,8 +213,11 @@ TEST_F(PdfA, EveryFontIsEmbeddedAndTheStandardNamesBecomeLiberation) {
     tags.removeDuplicates();
     EXPECT_EQ(tags.size(), fonts.size());
 
-    // The text can still be found, in every font and script.
+    // The text can still be found, in every font and script, and every font the pages name
+    // is among their resources.
     const QString found = textOf(file);
+    EXPECT_FALSE(found.contains(QLatin1String("Syntax Error"))) << qPrintable(found);
+    EXPECT_TRUE(found.contains(QString::fromUtf8("朝阳区建国路88号")));
     EXPECT_TRUE(found.contains(QString::fromUtf8("Helvetica Total € 1.234,50 – Müller")))
         << qPrintable(found);
     EXPECT_TRUE(found.contains(QString::fromUtf8("北京暖通设备有限公司 Beijing")));
