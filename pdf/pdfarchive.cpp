@@ -158,6 +158,15 @@ std::string textString(const ObjectWriter& writer, int number, const QString& te
     return writer.stringToken(number, bytes, !bytes.startsWith("\xFE\xFF"));
 }
 
+QByteArray deflated(const QByteArray& data, int zlibLevel) {
+    if (data.isEmpty())
+        return {};
+    Deflater deflater(zlibLevel);
+    size_t length = 0;
+    const char* compressed = deflater.compress(data.constData(), size_t(data.size()), &length);
+    return compressed ? QByteArray(compressed, qsizetype(length)) : QByteArray();
+}
+
 const char* relationshipName(TgtAFRelationship relationship) {
     switch (relationship) {
     case afrAlternative:
@@ -294,15 +303,16 @@ int writeMetadata(ObjectWriter& writer, const QByteArray& packet) {
 }
 
 int writeOutputIntent(ObjectWriter& writer) {
-    const QByteArray profile = srgbProfile();
+    // The same bytes in every file: compressed once. A PDF/A file is never encrypted.
+    static const QByteArray profile = deflated(srgbProfile(), zlibLevelFor(3));
     if (profile.isEmpty()) {
         writer.fail(QObject::tr("The PDF/A file cannot be written: the sRGB colour profile is "
                                 "missing from the program."));
         return 0;
     }
     const int profileObject = writer.allocate();
-    writer.writeStreamObject(profileObject, "/N 3",
-                             std::string_view(profile.constData(), size_t(profile.size())));
+    writer.writeStreamObject(profileObject, "/N 3/Filter/FlateDecode",
+                             std::string_view(profile.constData(), size_t(profile.size())), false);
     const int intent = writer.allocate();
     const QByteArray condition = "sRGB IEC61966-2.1";
     std::string body = "/Type /OutputIntent/S /GTS_PDFA1/OutputConditionIdentifier " +
@@ -317,7 +327,7 @@ int writeOutputIntent(ObjectWriter& writer) {
 }
 
 std::string writeAttachments(ObjectWriter& writer, const QList<Attachment>& attachments,
-                             const QDateTime& now, int catalog) {
+                             const QDateTime& now, int catalog, int zlibLevel) {
     if (attachments.isEmpty())
         return {};
     struct Entry {
@@ -337,8 +347,15 @@ std::string writeAttachments(ObjectWriter& writer, const QList<Attachment>& atta
                       writer.stringToken(
                           stream, QCryptographicHash::hash(file.Data, QCryptographicHash::Md5)) +
                       ">>";
-        writer.writeStreamObject(stream, dictionary,
-                                 std::string_view(file.Data.constData(), size_t(file.Data.size())));
+        // Compressed at a level of their own: an invoice's XML is large and shrinks well at
+        // any level.
+        QByteArray stored = file.Data;
+        if (writer.compressing() && !file.Data.isEmpty()) {
+            stored = deflated(file.Data, zlibLevel);
+            dictionary += "/Filter/FlateDecode";
+        }
+        writer.writeStreamObject(
+            stream, dictionary, std::string_view(stored.constData(), size_t(stored.size())), false);
 
         const int filespec = writer.allocate();
         // /F is the name as bytes for older readers; /UF the name as text.

@@ -43,9 +43,10 @@ int writeMetadata(ObjectWriter& writer, const QByteArray& packet);
 int writeOutputIntent(ObjectWriter& writer);
 // Writes every attached file (the embedded file stream and its file specification) and returns
 // the entries of the catalog (object `catalog`) for them: the embedded files' name tree and
-// /AF. Empty without files.
+// /AF. Empty without files. When the writer compresses, the files are compressed at
+// `zlibLevel`.
 std::string writeAttachments(ObjectWriter& writer,
                              const QList<TgtCustomPDFEngine::Attachment>& attachments,
-                             const QDateTime& now, int catalog);
+                             const QDateTime& now, int catalog, int zlibLevel);
 
 } // namespace pdf

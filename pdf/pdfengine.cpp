@@ -332,7 +332,9 @@ std::string TgtCustomPDFEngine::archiveParts(Document& d) {
         appendReference(entries, pdf::writeOutputIntent(w));
         entries += "]"sv;
     }
-    entries += pdf::writeAttachments(w, d.attachments, d.created, kCatalog);
+    // Attached files at the fastest level unless the smallest file was asked for.
+    entries += pdf::writeAttachments(w, d.attachments, d.created, kCatalog,
+                                     pdf::zlibLevelFor(Compression.Level >= 3 ? 3 : 1));
     return entries;
 }
 

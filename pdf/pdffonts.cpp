@@ -162,6 +162,28 @@ void writeSimpleFont(ObjectWriter& writer, DocumentFont& font, const FontEmbeddi
     writer.writeObject(
         descriptor,
         descriptorBody(font, name, descriptorFlags(font.metrics, font.italic), 0, fontFile));
+    if (embed && subset && embedding.archival) {
+        // Every font of a PDF/A file is embedded: a compact program of just the characters
+        // drawn, found through a character map of its own.
+        std::map<char16_t, quint32> characters;
+        for (int code = 32; code < 256; ++code) {
+            if (!font.usedCodes[size_t(code)])
+                continue;
+            const char16_t c = font.encoding->toUnicode(static_cast<unsigned char>(code));
+            const QList<quint32> glyph = font.raw.glyphIndexesForString(QString(QChar(c)));
+            if (c != 0 && !glyph.isEmpty())
+                characters.emplace(c, glyph.first());
+        }
+        FontTables compact = compactSubset(font.tables, characters);
+        if (!compact.empty()) {
+            const QByteArray program = assembleFont(std::move(compact));
+            std::string dictionary = "/Length1 ";
+            appendInteger(dictionary, program.size());
+            writer.writeStreamObject(fontFile, dictionary,
+                                     std::string_view(program.constData(), size_t(program.size())));
+            return;
+        }
+    }
     if (embed) {
         QSet<quint32> glyphs;
         if (subset) {

@@ -129,7 +129,10 @@ QByteArray assembleFont(FontTables tables) {
     return font;
 }
 
-bool subsetGlyphs(FontTables& tables, const QSet<quint32>& glyphs) {
+namespace {
+
+// Where each glyph starts in glyf, and where the last one ends; false for damaged tables.
+bool glyphOffsets(const FontTables& tables, std::vector<quint32>* offsets) {
     const auto head = tables.find("head");
     const auto maxp = tables.find("maxp");
     const auto loca = tables.find("loca");
@@ -137,21 +140,103 @@ bool subsetGlyphs(FontTables& tables, const QSet<quint32>& glyphs) {
     if (head == tables.end() || maxp == tables.end() || loca == tables.end() ||
         glyf == tables.end() || head->second.size() < 54 || maxp->second.size() < 6)
         return false;
-
     const int numGlyphs = u16(maxp->second, 4);
     const bool longOffsets = s16(head->second, 50) != 0;
     const QByteArray& locaData = loca->second;
-    const QByteArray& glyfData = glyf->second;
     if (locaData.size() < qsizetype(numGlyphs + 1) * (longOffsets ? 4 : 2))
         return false;
-
-    std::vector<quint32> offsets(size_t(numGlyphs) + 1);
+    offsets->assign(size_t(numGlyphs) + 1, 0);
     for (int g = 0; g <= numGlyphs; ++g) {
-        offsets[size_t(g)] = longOffsets ? u32(locaData, g * 4) : quint32(u16(locaData, g * 2)) * 2;
-        if (offsets[size_t(g)] > quint32(glyfData.size()) ||
-            (g > 0 && offsets[size_t(g)] < offsets[size_t(g - 1)]))
+        (*offsets)[size_t(g)] =
+            longOffsets ? u32(locaData, g * 4) : quint32(u16(locaData, g * 2)) * 2;
+        if ((*offsets)[size_t(g)] > quint32(glyf->second.size()) ||
+            (g > 0 && (*offsets)[size_t(g)] < (*offsets)[size_t(g - 1)]))
             return false;
     }
+    return true;
+}
+
+// Calls `part(position)` with the position of each component's glyph number in a composite
+// glyph's data; nothing for a simple glyph.
+template <typename Part>
+void forEachComponent(const QByteArray& glyph, Part part) {
+    if (glyph.size() < 10 || s16(glyph, 0) >= 0)
+        return;
+    qsizetype pos = 10;
+    quint16 flags = 0;
+    do {
+        if (pos + 4 > glyph.size())
+            return;
+        flags = u16(glyph, pos);
+        part(pos + 2);
+        pos += 4 + ((flags & 0x0001) ? 4 : 2);
+        if (flags & 0x0008)
+            pos += 2;
+        else if (flags & 0x0040)
+            pos += 4;
+        else if (flags & 0x0080)
+            pos += 8;
+    } while (flags & 0x0020);
+}
+
+// A Windows Unicode character map (platform 3, encoding 1) of format 4.
+QByteArray unicodeCmap(const std::map<char16_t, quint32>& glyphOf) {
+    struct Segment {
+        quint16 start, end;
+        quint16 delta;
+    };
+    std::vector<Segment> segments;
+    for (const auto& [c, glyph] : glyphOf) {
+        const auto delta = quint16(glyph - c);
+        if (!segments.empty() && segments.back().end + 1 == c && segments.back().delta == delta)
+            segments.back().end = c;
+        else
+            segments.push_back({c, c, delta});
+    }
+    if (segments.empty() || segments.back().end != 0xFFFF)
+        segments.push_back({0xFFFF, 0xFFFF, 1});
+    const auto count = quint16(segments.size());
+    quint16 searchRange = 2, entrySelector = 0;
+    while (searchRange * 2 <= count * 2) {
+        searchRange *= 2;
+        ++entrySelector;
+    }
+    QByteArray cmap;
+    append16(cmap, 0); // version
+    append16(cmap, 1); // one subtable
+    append16(cmap, 3);
+    append16(cmap, 1);
+    append32(cmap, 12);
+    append16(cmap, 4);
+    append16(cmap, quint16(16 + 8 * count));
+    append16(cmap, 0); // language
+    append16(cmap, quint16(count * 2));
+    append16(cmap, searchRange);
+    append16(cmap, entrySelector);
+    append16(cmap, quint16(count * 2 - searchRange));
+    for (const Segment& segment : segments)
+        append16(cmap, segment.end);
+    append16(cmap, 0);
+    for (const Segment& segment : segments)
+        append16(cmap, segment.start);
+    for (const Segment& segment : segments)
+        append16(cmap, segment.delta);
+    for (quint16 i = 0; i < count; ++i)
+        append16(cmap, 0); // no range offsets: every glyph is character + delta
+    return cmap;
+}
+
+} // namespace
+
+bool subsetGlyphs(FontTables& tables, const QSet<quint32>& glyphs) {
+    std::vector<quint32> offsets;
+    if (!glyphOffsets(tables, &offsets))
+        return false;
+    const int numGlyphs = int(offsets.size() - 1);
+    const auto head = tables.find("head");
+    const auto loca = tables.find("loca");
+    const auto glyf = tables.find("glyf");
+    const QByteArray& glyfData = glyf->second;
 
     std::vector<bool> keep(size_t(numGlyphs), false);
     std::vector<quint32> pending{0};
@@ -163,26 +248,9 @@ bool subsetGlyphs(FontTables& tables, const QSet<quint32>& glyphs) {
         if (g >= quint32(numGlyphs) || keep[g])
             continue;
         keep[g] = true;
-        const qsizetype start = offsets[g];
-        const qsizetype end = offsets[g + 1];
-        if (end - start < 10 || s16(glyfData, start) >= 0)
-            continue;
         // A composite glyph: its parts are drawn from other glyphs, which must stay.
-        qsizetype pos = start + 10;
-        quint16 flags = 0;
-        do {
-            if (pos + 4 > end)
-                break;
-            flags = u16(glyfData, pos);
-            pending.push_back(u16(glyfData, pos + 2));
-            pos += 4 + ((flags & 0x0001) ? 4 : 2);
-            if (flags & 0x0008)
-                pos += 2;
-            else if (flags & 0x0040)
-                pos += 4;
-            else if (flags & 0x0080)
-                pos += 8;
-        } while (flags & 0x0020);
+        const QByteArray glyph = glyfData.mid(offsets[g], offsets[g + 1] - offsets[g]);
+        forEachComponent(glyph, [&](qsizetype at) { pending.push_back(u16(glyph, at)); });
     }
 
     QByteArray newGlyf;
@@ -201,6 +269,87 @@ bool subsetGlyphs(FontTables& tables, const QSet<quint32>& glyphs) {
     loca->second = newLoca;
     put16(head->second, 50, 1);
     return true;
+}
+
+FontTables compactSubset(const FontTables& tables, const std::map<char16_t, quint32>& characters) {
+    std::vector<quint32> offsets;
+    if (!glyphOffsets(tables, &offsets))
+        return {};
+    const auto hhea = tables.find("hhea");
+    const auto hmtx = tables.find("hmtx");
+    if (hhea == tables.end() || hmtx == tables.end() || hhea->second.size() < 36)
+        return {};
+    const auto numGlyphs = quint32(offsets.size() - 1);
+    const quint32 metrics = u16(hhea->second, 34);
+    const QByteArray& hmtxData = hmtx->second;
+    if (metrics == 0 || metrics > numGlyphs ||
+        hmtxData.size() < qsizetype(metrics * 4 + (numGlyphs - metrics) * 2))
+        return {};
+    const QByteArray& glyfData = tables.at("glyf");
+    auto glyphData = [&](quint32 g) {
+        return glyfData.mid(offsets[g], offsets[g + 1] - offsets[g]);
+    };
+
+    // The glyphs in their new order: .notdef, the characters', then the parts they are made of.
+    std::vector<quint32> order;
+    std::vector<int> newNumber(numGlyphs, -1);
+    auto keep = [&](quint32 g) {
+        if (g < numGlyphs && newNumber[g] < 0) {
+            newNumber[g] = int(order.size());
+            order.push_back(g);
+        }
+    };
+    keep(0);
+    for (const auto& [c, glyph] : characters)
+        keep(glyph);
+    for (size_t i = 0; i < order.size(); ++i) {
+        const QByteArray glyph = glyphData(order[i]);
+        forEachComponent(glyph, [&](qsizetype at) { keep(u16(glyph, at)); });
+    }
+
+    QByteArray glyf;
+    std::vector<quint32> newOffsets;
+    for (const quint32 g : order) {
+        newOffsets.push_back(quint32(glyf.size()));
+        QByteArray glyph = glyphData(g);
+        forEachComponent(glyph, [&](qsizetype at) {
+            const quint32 part = u16(glyph, at);
+            put16(glyph, at,
+                  quint16(part < numGlyphs && newNumber[part] >= 0 ? newNumber[part] : 0));
+        });
+        glyf.append(glyph);
+        glyf.append(QByteArray((4 - glyf.size() % 4) % 4, '\0'));
+    }
+    newOffsets.push_back(quint32(glyf.size()));
+    const bool shortOffsets = glyf.size() < 0x20000;
+    QByteArray loca;
+    for (const quint32 offset : newOffsets) {
+        if (shortOffsets)
+            append16(loca, quint16(offset / 2));
+        else
+            append32(loca, offset);
+    }
+    QByteArray widths;
+    for (const quint32 g : order) {
+        const bool full = g < metrics;
+        append16(widths, u16(hmtxData, (full ? g : metrics - 1) * 4));
+        append16(widths, u16(hmtxData, full ? g * 4 + 2 : metrics * 4 + (g - metrics) * 2));
+    }
+    std::map<char16_t, quint32> cmap;
+    for (const auto& [c, glyph] : characters) {
+        if (glyph != 0 && glyph < numGlyphs)
+            cmap.emplace(c, quint32(newNumber[glyph]));
+    }
+
+    FontTables out = tables;
+    out["glyf"] = glyf;
+    out["loca"] = loca;
+    out["hmtx"] = widths;
+    out["cmap"] = unicodeCmap(cmap);
+    put16(out["head"], 50, shortOffsets ? 0 : 1);
+    put16(out["maxp"], 4, quint16(order.size()));
+    put16(out["hhea"], 34, quint16(order.size()));
+    return out;
 }
 
 QByteArray postScriptName(const FontTables& tables) {

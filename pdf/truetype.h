@@ -31,6 +31,13 @@ QByteArray assembleFont(FontTables tables);
 // are then left unchanged.
 bool subsetGlyphs(FontTables& tables, const QSet<quint32>& glyphs);
 
+// A compact subset for a font drawn through its character map (a simple font): glyph 0, the
+// glyphs of `characters` and the parts of their composite glyphs, numbered anew from 0 in that
+// order, with glyf, loca, hmtx, maxp and hhea to match and a character map (Windows Unicode,
+// format 4) of just those characters. A PDF/A file embeds every font, and this keeps each one
+// to the size of what it draws. Empty when the tables are damaged.
+FontTables compactSubset(const FontTables& tables, const std::map<char16_t, quint32>& characters);
+
 // The PostScript name from the name table (name 6), empty when there is none.
 QByteArray postScriptName(const FontTables& tables);
 

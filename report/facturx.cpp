@@ -37,16 +37,19 @@ struct InvoiceXml {
     QString number;
 };
 
-// Reads what the metadata needs from the XML, and checks on the way that it is well-formed and
-// a Cross Industry Invoice.
+// Reads what the metadata needs from the head of the XML and checks that it is a Cross Industry
+// Invoice that ends with its root element. The rows are not read: the invoice's own writer
+// makes them, and reading them would cost more than writing the PDF/A file of a short invoice.
 bool readInvoiceXml(const QByteArray& xml, InvoiceXml* out, QString* error) {
-    if (xml.trimmed().isEmpty()) {
+    const QByteArray trimmed = xml.trimmed();
+    if (trimmed.isEmpty()) {
         *error = QObject::tr("The invoice XML to be attached is empty.");
         return false;
     }
     QXmlStreamReader reader(xml);
     QStringList path;
-    while (!reader.atEnd()) {
+    QString root;
+    while (!reader.atEnd() && out->number.isEmpty()) {
         reader.readNext();
         if (reader.isStartElement()) {
             if (path.isEmpty() && (reader.name() != QLatin1String("CrossIndustryInvoice") ||
@@ -56,6 +59,8 @@ bool readInvoiceXml(const QByteArray& xml, InvoiceXml* out, QString* error) {
                              .arg(reader.qualifiedName().toString());
                 return false;
             }
+            if (path.isEmpty())
+                root = reader.qualifiedName().toString();
             path << reader.name().toString();
             const QString at = path.mid(1).join(u'/');
             if (at == QLatin1String(
@@ -73,6 +78,11 @@ bool readInvoiceXml(const QByteArray& xml, InvoiceXml* out, QString* error) {
         *error = QObject::tr("The invoice XML to be attached is not well-formed (line %1: %2).")
                      .arg(reader.lineNumber())
                      .arg(reader.errorString());
+        return false;
+    }
+    if (!trimmed.endsWith("</" + root.toUtf8() + '>')) {
+        *error = QObject::tr("The invoice XML to be attached is cut short: it does not end with "
+                             "its root element.");
         return false;
     }
     return true;

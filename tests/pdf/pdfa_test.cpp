@@ -3,6 +3,7 @@
 // tools or the file's own bytes.
 #include "enginetest.h"
 
+#include "pdf/pdfencodings.h"
 #include "pdf/pdffonts.h"
 
 #include <QCryptographicHash>
@@ -242,18 +243,28 @@ TEST_F(PdfA, WidthsAreThoseOfTheEmbeddedProgramsAndNoTextHitsNotdef) {
             ASSERT_TRUE(font.isValid()) << qPrintable(key);
             const QJsonArray widths = dict.value(QLatin1String("/Widths")).toArray();
             const int first = dict.value(QLatin1String("/FirstChar")).toInt();
-            // The WinAnsi letters of the first half, and the few of the second half that text
-            // on invoices uses.
-            const QString sample = QString::fromUtf8("AZaz09 .,-€–Üüß");
-            for (const QChar c : sample) {
-                const int code = c == u'€' ? 0x80 : c == u'–' ? 0x96 : int(c.unicode());
-                const QList<quint32> glyph = font.glyphIndexesForString(QString(c));
-                ASSERT_FALSE(glyph.isEmpty());
+            // Every code the program draws has the program's width, and the letters every
+            // line of the page uses are among them.
+            const pdf::SingleByteEncoding& winAnsi =
+                pdf::SingleByteEncoding::get(feWinAnsiEncoding);
+            int drawn = 0;
+            for (int code = first; code < first + int(widths.size()); ++code) {
+                const char16_t c = winAnsi.toUnicode(static_cast<unsigned char>(code));
+                const QList<quint32> glyph = font.glyphIndexesForString(QString(QChar(c)));
+                if (c == 0 || glyph.isEmpty() || glyph.first() == 0)
+                    continue;
+                ++drawn;
                 const double advance =
                     font.advancesForGlyphIndexes(glyph, QRawFont::UseDesignMetrics).value(0).x();
                 EXPECT_NEAR(widths.at(code - first).toDouble(), advance, 1.0)
                     << qPrintable(key) << " code " << code;
             }
+            for (const QChar c : QString::fromUtf8("Total € 1.234,50 – Müller"))
+                EXPECT_NE(font.glyphIndexesForString(QString(c)).value(0), 0u)
+                    << qPrintable(key) << " " << int(c.unicode());
+            EXPECT_GE(drawn, 15) << qPrintable(key);
+            // Only what the page draws: a PDF/A file embeds every font, so each one is small.
+            EXPECT_LT(program.size(), 40000) << qPrintable(key);
         } else if (subtype == QLatin1String("/Type0")) {
             ++composite;
             const QJsonObject cid =

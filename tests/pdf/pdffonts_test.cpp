@@ -107,6 +107,45 @@ TEST_F(TrueTypeFonts, DamagedTablesAreLeftAlone) {
     EXPECT_TRUE(postScriptName(empty).isEmpty());
 }
 
+TEST_F(TrueTypeFonts, CompactSubsetDrawsItsCharactersWithTheirWidthsAndNothingElse) {
+    const FontTables tables = readFontTables(m_font);
+    // Accented capitals are usually composite glyphs: their parts must come along, renumbered.
+    const QString drawn = QString::fromUtf8("Total € 1.234,50 – ÅÄÖÉÑ Müller");
+    std::map<char16_t, quint32> characters;
+    for (const QChar c : drawn)
+        characters.emplace(c.unicode(), glyphOf(m_font, c));
+    const FontTables compact = compactSubset(tables, characters);
+    ASSERT_FALSE(compact.empty());
+    const QByteArray program = assembleFont(compact);
+    EXPECT_LT(program.size(), assembleFont(tables).size() / 10);
+    const QRawFont font(program, 1000);
+    ASSERT_TRUE(font.isValid());
+    EXPECT_EQ(font.fontTable("maxp").mid(4, 2).toHex(),
+              QByteArray::number(qulonglong(font.fontTable("hmtx").size() / 4), 16)
+                  .rightJustified(4, '0'));
+    for (const QChar c : drawn) {
+        const quint32 glyph = glyphOf(font, c);
+        ASSERT_NE(glyph, 0u) << int(c.unicode());
+        EXPECT_EQ(font.advancesForGlyphIndexes({glyph}, QRawFont::UseDesignMetrics).value(0),
+                  m_font.advancesForGlyphIndexes({glyphOf(m_font, c)}, QRawFont::UseDesignMetrics)
+                      .value(0))
+            << int(c.unicode());
+        EXPECT_EQ(font.pathForGlyph(glyph).elementCount(),
+                  m_font.pathForGlyph(glyphOf(m_font, c)).elementCount())
+            << int(c.unicode());
+    }
+    // Letters that were not drawn are not in the program.
+    EXPECT_EQ(glyphOf(font, u'Q'), 0u);
+    EXPECT_EQ(glyphOf(font, u'ß'), 0u);
+
+    FontTables damaged = tables;
+    damaged["hhea"].truncate(20);
+    EXPECT_TRUE(compactSubset(damaged, characters).empty());
+    damaged = tables;
+    damaged["loca"].truncate(10);
+    EXPECT_TRUE(compactSubset(damaged, characters).empty());
+}
+
 TEST_F(TrueTypeFonts, MetricsComeFromTheFontTables) {
     QRawFont font = m_font;
     font.setPixelSize(1000);
