@@ -12,6 +12,7 @@
 #include "../tests/report/printedinvoice.h"
 
 #include "einvoice/einvoice.h"
+#include "peakmemory.h"
 #include "report/facturx.h"
 #include "report/pdfexport.h"
 #include "service/service.h"
@@ -30,22 +31,6 @@ namespace {
 
 void figure(const QString& name, double value, const char* unit) {
     std::printf("%-40s %12.3f %s\n", qPrintable(name), value, unit);
-}
-
-long peakRssKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
-}
-
-void resetPeak() {
-    QFile refs(QStringLiteral("/proc/self/clear_refs"));
-    if (refs.open(QIODevice::WriteOnly))
-        refs.write("5");
 }
 
 double median(std::vector<double> values) {
@@ -118,7 +103,7 @@ int main(int argc, char** argv) {
         for (int run = 0; run <= runsHere; ++run) {
             const bool counted = run > 0;
             // Plain: lay out, write.
-            resetPeak();
+            resetPeakRss();
             timer.start();
             const report::PreparedDocument plainPages = report.prepare();
             const double plainLayout = timer.nsecsElapsed() / 1e6;
@@ -132,7 +117,7 @@ int main(int argc, char** argv) {
             plain.peakKb = std::max(plain.peakKb, peakRssKb());
 
             // Factur-X: lay out, the XML, the PDF/A file with it attached.
-            resetPeak();
+            resetPeakRss();
             timer.restart();
             const report::PreparedDocument pages2 = report.prepare();
             const double fxLayout = timer.nsecsElapsed() / 1e6;

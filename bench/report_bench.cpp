@@ -7,6 +7,7 @@
 #include "db/database.h"
 #include "db/datasetup.h"
 #include "db/table.h"
+#include "peakmemory.h"
 #include "report/pdfexport.h"
 #include "report/preview.h"
 #include "report/report.h"
@@ -25,16 +26,6 @@ namespace {
 
 void figure(const char* name, double value, const char* unit) {
     std::printf("%-28s %12.4f %s\n", name, value, unit);
-}
-
-long peakRssKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
 }
 
 } // namespace

@@ -234,6 +234,7 @@ struct TgtCustomPDFEngine::Document {
     double defaultFontSize = 8;
     QString defaultFontName;
     int defaultCharset = PdfCharset::Default;
+    TgtFontEncoding fontEncoding = feWinAnsiEncoding; // the one the document's simple fonts use
     const pdf::SingleByteEncoding* encoding = nullptr;
 
     // Page being written.

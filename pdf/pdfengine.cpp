@@ -166,8 +166,9 @@ bool TgtCustomPDFEngine::beginDoc() {
     doc->attachments = Attachments;
     doc->xmpSchemas = XmpSchemas;
     // PDF/A allows simple TrueType fonts only these two encodings.
-    doc->encoding = &pdf::SingleByteEncoding::get(
-        doc->archival && FontEncoding != feMacRomanEncoding ? feWinAnsiEncoding : FontEncoding);
+    doc->fontEncoding =
+        doc->archival && FontEncoding != feMacRomanEncoding ? feWinAnsiEncoding : FontEncoding;
+    doc->encoding = &pdf::SingleByteEncoding::get(doc->fontEncoding);
     doc->defaultFontSize =
         Font.Height == 0 ? 8.0
                          : std::round(std::abs(Font.Height) * 72.0 / positiveOr(InputYRes, 96.0));

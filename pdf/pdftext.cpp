@@ -134,7 +134,7 @@ void TgtCustomPDFEngine::drawText(const TextItem& item) {
     }
     DocumentFont* font = nullptr;
     if (!composite) {
-        font = d.simpleFont(requested, item.bold, item.italic, charset, FontEncoding);
+        font = d.simpleFont(requested, item.bold, item.italic, charset, d.fontEncoding);
         // A PDF/A file embeds every font and may not draw a character its font lacks: such
         // text, and text in a font that cannot be embedded, goes through composite fonts.
         if (d.archival) {

@@ -152,8 +152,7 @@ TEST_F(PdfA, FileHeaderTrailerAndStreamsAreThoseOfPdfA) {
 
     const QJsonObject objects = qpdfObjects(file);
     ASSERT_FALSE(objects.isEmpty());
-    const QJsonObject trailer =
-        objects.value(QLatin1String("trailer")).toObject().value(QLatin1String("value")).toObject();
+    const QJsonObject trailer = trailerOf(objects);
     const QJsonArray id = trailer.value(QLatin1String("/ID")).toArray();
     ASSERT_EQ(id.size(), 2);
     EXPECT_TRUE(
@@ -304,11 +303,7 @@ TEST_F(PdfA, WidthsAreThoseOfTheEmbeddedProgramsAndNoTextHitsNotdef) {
 TEST_F(PdfA, MetadataIsWellFormedAndRepeatsTheDocumentInformation) {
     const QString file = writeArchive(QStringLiteral("metadata.pdf"));
     const QJsonObject objects = qpdfObjects(file);
-    const QJsonObject catalog = dictOf(objects, objects.value(QLatin1String("trailer"))
-                                                    .toObject()
-                                                    .value(QLatin1String("value"))
-                                                    .toObject()
-                                                    .value(QLatin1String("/Root")));
+    const QJsonObject catalog = catalogOf(objects);
     const QJsonObject metadata = dictOf(objects, catalog.value(QLatin1String("/Metadata")));
     EXPECT_EQ(metadata.value(QLatin1String("/Type")), QLatin1String("/Metadata"));
     EXPECT_EQ(metadata.value(QLatin1String("/Subtype")), QLatin1String("/XML"));
@@ -387,11 +382,7 @@ TEST_F(PdfA, MetadataTextsThatXmlCannotHoldAreTheSameInBothPlaces) {
     EXPECT_EQ(xmp.value(kDc, QStringLiteral("description")), QLatin1String("Line one\r\nline two"));
     EXPECT_TRUE(xmp.all(kDc, QStringLiteral("creator")).isEmpty());
     const QJsonObject objects = qpdfObjects(file);
-    const QJsonObject info = dictOf(objects, objects.value(QLatin1String("trailer"))
-                                                 .toObject()
-                                                 .value(QLatin1String("value"))
-                                                 .toObject()
-                                                 .value(QLatin1String("/Info")));
+    const QJsonObject info = infoOf(objects);
     EXPECT_EQ(info.value(QLatin1String("/Title")), QLatin1String("u:A & B <C> \"D\" end"));
     EXPECT_EQ(info.value(QLatin1String("/Subject")), QLatin1String("u:Line one\r\nline two"));
     EXPECT_FALSE(info.contains(QLatin1String("/Author")));
@@ -400,11 +391,7 @@ TEST_F(PdfA, MetadataTextsThatXmlCannotHoldAreTheSameInBothPlaces) {
 TEST_F(PdfA, OutputIntentCarriesTheSrgbProfile) {
     const QString file = writeArchive(QStringLiteral("intent.pdf"));
     const QJsonObject objects = qpdfObjects(file);
-    const QJsonObject catalog = dictOf(objects, objects.value(QLatin1String("trailer"))
-                                                    .toObject()
-                                                    .value(QLatin1String("value"))
-                                                    .toObject()
-                                                    .value(QLatin1String("/Root")));
+    const QJsonObject catalog = catalogOf(objects);
     const QJsonArray intents = catalog.value(QLatin1String("/OutputIntents")).toArray();
     ASSERT_EQ(intents.size(), 1);
     const QJsonObject intent = dictOf(objects, intents[0]);
@@ -479,19 +466,10 @@ TEST_F(PdfA, LinksArePrintedWithAnAppearanceAndLocalFilesAreNotLinked) {
 TEST_F(PdfA, AttachedFilesAreListedWithTheirRelationshipAndComeBackUnchanged) {
     const QString file = writeArchive(QStringLiteral("attached.pdf"));
     const QJsonObject objects = qpdfObjects(file);
-    const QJsonObject catalog = dictOf(objects, objects.value(QLatin1String("trailer"))
-                                                    .toObject()
-                                                    .value(QLatin1String("value"))
-                                                    .toObject()
-                                                    .value(QLatin1String("/Root")));
+    const QJsonObject catalog = catalogOf(objects);
     const QJsonArray af = catalog.value(QLatin1String("/AF")).toArray();
     ASSERT_EQ(af.size(), 2);
-    const QJsonArray names = catalog.value(QLatin1String("/Names"))
-                                 .toObject()
-                                 .value(QLatin1String("/EmbeddedFiles"))
-                                 .toObject()
-                                 .value(QLatin1String("/Names"))
-                                 .toArray();
+    const QJsonArray names = embeddedFileNames(catalog);
     ASSERT_EQ(names.size(), 4);
     // Keys in the order of their bytes: the plain name before the one in UTF-16 (FE FF ...).
     EXPECT_EQ(names[0], QLatin1String("u:invoice.xml"));
@@ -552,6 +530,30 @@ TEST_F(PdfA, EncryptionIsRefusedBeforeAnythingIsWritten) {
     ASSERT_TRUE(pdf.beginDoc()) << qPrintable(pdf.errorString());
     EXPECT_TRUE(pdf.endDoc());
     EXPECT_TRUE(QFileInfo::exists(pdf.outputFilePath()));
+}
+
+TEST_F(PdfA, SimpleFontsKeepOnlyTheEncodingsPdfAAllows) {
+    for (const TgtFontEncoding encoding :
+         {feStandardEncoding, fePDFDocEncoding, feMacExpertEncoding, feMacRomanEncoding}) {
+        TgtCustomPDFEngine pdf;
+        prepare(pdf, QStringLiteral("encoding%1.pdf").arg(int(encoding)));
+        pdf.Conformance = cfPDFA3b;
+        pdf.FontEncoding = encoding;
+        ASSERT_TRUE(pdf.beginDoc());
+        pdf.beginPage();
+        // PDF's Mac Roman has no euro sign: that one would go to a composite font.
+        const QString line = encoding == feMacRomanEncoding ? QString::fromUtf8("Müller 12,50")
+                                                            : QString::fromUtf8("Müller € 12,50");
+        pdf.drawText(text(line, 40, 40));
+        pdf.endPage();
+        ASSERT_TRUE(pdf.endDoc());
+        const QList<FontRow> fonts = fontsOf(pdf.outputFilePath());
+        ASSERT_EQ(fonts.size(), 1);
+        EXPECT_EQ(fonts[0].encoding, encoding == feMacRomanEncoding ? QLatin1String("MacRoman")
+                                                                    : QLatin1String("WinAnsi"));
+        EXPECT_TRUE(fonts[0].embedded);
+        EXPECT_TRUE(textOf(pdf.outputFilePath()).contains(line));
+    }
 }
 
 TEST_F(PdfA, AttachmentsAndSchemasThatCannotBeWrittenAreRefusedWithTheirReason) {

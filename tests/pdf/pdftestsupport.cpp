@@ -143,6 +143,30 @@ QByteArray streamDataOf(const QJsonObject& objects, const QJsonValue& reference)
     return QByteArray::fromBase64(stream.value(QLatin1String("data")).toString().toLatin1());
 }
 
+QJsonObject trailerOf(const QJsonObject& objects) {
+    return objects.value(QLatin1String("trailer"))
+        .toObject()
+        .value(QLatin1String("value"))
+        .toObject();
+}
+
+QJsonObject catalogOf(const QJsonObject& objects) {
+    return dictOf(objects, trailerOf(objects).value(QLatin1String("/Root")));
+}
+
+QJsonObject infoOf(const QJsonObject& objects) {
+    return dictOf(objects, trailerOf(objects).value(QLatin1String("/Info")));
+}
+
+QJsonArray embeddedFileNames(const QJsonObject& catalog) {
+    return catalog.value(QLatin1String("/Names"))
+        .toObject()
+        .value(QLatin1String("/EmbeddedFiles"))
+        .toObject()
+        .value(QLatin1String("/Names"))
+        .toArray();
+}
+
 QList<std::pair<QString, QJsonObject>> allDictionaries(const QJsonObject& objects) {
     QList<std::pair<QString, QJsonObject>> out;
     for (auto it = objects.begin(); it != objects.end(); ++it) {

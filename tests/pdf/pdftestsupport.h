@@ -3,6 +3,7 @@
 #include "pdf/pdfengine.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QMultiHash>
 #include <QString>
@@ -41,6 +42,12 @@ QJsonObject qpdfObjects(const QString& path, const QString& password = QString()
 QJsonObject dictOf(const QJsonObject& objects, const QJsonValue& value);
 // The decoded data of the stream a reference names.
 QByteArray streamDataOf(const QJsonObject& objects, const QJsonValue& reference);
+// The trailer, the catalog, the document information, and the embedded files' name tree
+// (key, reference, key, reference...).
+QJsonObject trailerOf(const QJsonObject& objects);
+QJsonObject catalogOf(const QJsonObject& objects);
+QJsonObject infoOf(const QJsonObject& objects);
+QJsonArray embeddedFileNames(const QJsonObject& catalog);
 // Every object's dictionary (values and stream dictionaries), by object key.
 QList<std::pair<QString, QJsonObject>> allDictionaries(const QJsonObject& objects);
 

@@ -50,14 +50,6 @@ struct Written {
     QString error;
 };
 
-QJsonObject catalogOf(const QJsonObject& objects) {
-    return dictOf(objects, objects.value(QLatin1String("trailer"))
-                               .toObject()
-                               .value(QLatin1String("value"))
-                               .toObject()
-                               .value(QLatin1String("/Root")));
-}
-
 // The total as pdftotext finds it on the line of the page's "Total:" caption, right of it.
 QString totalOnThePage(const QString& pdf) {
     const QString words =
@@ -213,10 +205,7 @@ TEST_F(FacturX, FilesAreSoundPdfA3WithTheirRelationshipIdAndIntent) {
         EXPECT_TRUE(readBytes(w.pdf).startsWith("%PDF-1.7\r\n%\xE2\xE3\xCF\xD3\r\n"));
 
         const QJsonObject objects = qpdfObjects(w.pdf);
-        const QJsonObject trailer = objects.value(QLatin1String("trailer"))
-                                        .toObject()
-                                        .value(QLatin1String("value"))
-                                        .toObject();
+        const QJsonObject trailer = trailerOf(objects);
         EXPECT_EQ(trailer.value(QLatin1String("/ID")).toArray().size(), 2) << qPrintable(w.name);
         EXPECT_FALSE(trailer.contains(QLatin1String("/Encrypt")));
         const QJsonObject catalog = catalogOf(objects);
@@ -234,12 +223,7 @@ TEST_F(FacturX, FilesAreSoundPdfA3WithTheirRelationshipIdAndIntent) {
         EXPECT_EQ(stream.value(QLatin1String("/Subtype")), QLatin1String("/text/xml"));
         EXPECT_EQ(stream.value(QLatin1String("/Params")).toObject().value(QLatin1String("/Size")),
                   w.xml.size());
-        const QJsonArray names = catalog.value(QLatin1String("/Names"))
-                                     .toObject()
-                                     .value(QLatin1String("/EmbeddedFiles"))
-                                     .toObject()
-                                     .value(QLatin1String("/Names"))
-                                     .toArray();
+        const QJsonArray names = embeddedFileNames(catalog);
         EXPECT_EQ(names, (QJsonArray{QStringLiteral("u:factur-x.xml"), af[0]}));
 
         // Every font embedded, the names and texts of every script included.
