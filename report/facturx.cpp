@@ -187,7 +187,7 @@ bool writeFacturX(Report& report, const QByteArray& xml, const QString& fileName
                   const FacturXOptions& options) {
     QString reason;
     const bool ok = write(xml, fileName, &reason, options, [&](TQRPDFDocumentFilter& filter) {
-        return report.exportToFilter(filter);
+        return report.exportToFilter(filter, false); // page by page into the file
     });
     if (!ok && error)
         *error = reason;

@@ -12,13 +12,18 @@
 //     if (!report::writeFacturX(report, einvoice::writeCii(invoice), path, &error))
 //         showError(error);              // nothing was written; an earlier file is kept
 //
-// or, with an engine the caller has set up (the invoice editor's):
+// or, with an engine the caller has set up (the invoice editor's, as TfmqrInvoice::exportPdf
+// holds it):
 //
+//     TgtPDFEngine engine;
 //     printing::setupInvoicePdfEngine(engine);
-//     engine.setFileName(path);
-//     if (!report::setupFacturX(engine, xml, &error)) ...
+//     report::setPdfTarget(engine, report::pdfFileNameFor(path));
+//     if (!report::setupFacturX(engine, xml, &error)) ...   // nothing written yet
 //     report::TgtQRExportInterface bridge(&engine);
+//     bridge.KeepPages = false;
 //     if (!bridge.Render(report)) showError(bridge.errorString());
+//
+// or report::writePdf(preparedPages, engine, path, &error) after setupFacturX.
 namespace report {
 
 class Report;

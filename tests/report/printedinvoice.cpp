@@ -1,7 +1,6 @@
 #include "printedinvoice.h"
 
 #include "einvoice/settlement.h"
-#include "printing/invoicelayout.h"
 #include "service/service.h"
 
 #include <QLocale>
@@ -51,11 +50,9 @@ PrintedInvoice::PrintedInvoice(const Invoice& invoice)
         Service::filePath(Service::shippedDataDir(), QStringLiteral("Classic.ini"));
     fm = std::make_unique<TfmqrInvoice>(nullptr, invoice.kind);
     Service::DesignFile = design;
-    report::Report& rep = *fm->qrInvoice;
-    rep.setDataSource(&rows);
+    fm->setRowSource(&rows);
     auto set = [&](const char* name, const QString& value) {
-        if (auto* label = rep.element<report::Label>(QLatin1String(name)))
-            label->setCaption(value);
+        fm->setCaption(QLatin1String(name), value);
     };
     const QString date = QStringLiteral("dd.MM.yyyy");
     set("lbDocument", invoice.kind);
@@ -78,10 +75,4 @@ PrintedInvoice::PrintedInvoice(const Invoice& invoice)
     set("lbSum2", amount(sums));
     set("lbVAT2", amount(vat));
     set("lbTotal2", totalText);
-    rep.onBeforePrint = [&rep](report::Report&, bool&) { printing::copyHeadingValues(rep); };
-    if (report::Band* items = rep.bandNamed(QStringLiteral("BandItems")))
-        items->onBeforePrint = [this, &rep](report::Band&, bool&) {
-            rep.element<report::Label>(QStringLiteral("lbCode2"))
-                ->setCaption(rows.value(QStringLiteral("Code")).toString());
-        };
 }
