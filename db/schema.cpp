@@ -219,7 +219,12 @@ std::vector<TableInfo> buildTables() {
                     typed("Registered", FieldType::Date),
                     typed("Last invoice", FieldType::Date),
                     typed("E-invoice", FieldType::Boolean),
-                    typed("Mark", FieldType::Boolean)};
+                    typed("Mark", FieldType::Boolean),
+                    // Electronic invoices: ISO 3166 country, the buyer's reference
+                    // (Leitweg-ID) and the format wanted ("", "Factur-X", "XRechnung").
+                    str("Country code", 2),
+                    str("Buyer reference", 60),
+                    str("E-invoice format", 10)};
         t.indexes = {index(t.name, "Cust. no", "Cust. no", true, true),
                      index(t.name, "Company", "Company", true),
                      index(t.name, "Reference", "Reference", true)};
@@ -245,7 +250,9 @@ std::vector<TableInfo> buildTables() {
     {
         TableInfo t;
         t.name = QStringLiteral("VAT");
-        t.fields = {typed("VAT %", FieldType::Float)};
+        // Category and exemption reason as electronic invoices name them (S, Z, E, AE, K, G, O).
+        t.fields = {typed("VAT %", FieldType::Float), str("Category", 2),
+                    str("Exemption reason", 100)};
         tables.push_back(t);
     }
     {
