@@ -199,32 +199,17 @@ std::vector<TableInfo> buildTables() {
         TableInfo t;
         t.name = QStringLiteral("Customers");
         t.password = QStringLiteral("PLOV81");
-        t.fields = {str("Cust. no", 25, true),
-                    str("Company", 50),
-                    str("Reference", 50),
-                    str("Address line 1", 50),
-                    str("Address line 2", 50),
-                    str("State", 30),
-                    str("Zip", 15),
-                    str("City", 40),
-                    str("Phone", 25),
-                    str("Fax", 25),
-                    str("Mobile", 25),
-                    str("E-mail", 60),
-                    str("VAT No.", 30),
-                    str("Note", 100),
-                    typed("Credit limit", FieldType::Currency),
-                    typed("Total sales", FieldType::Currency),
-                    typed("Periods sales", FieldType::Currency),
-                    typed("Registered", FieldType::Date),
-                    typed("Last invoice", FieldType::Date),
-                    typed("E-invoice", FieldType::Boolean),
-                    typed("Mark", FieldType::Boolean),
-                    // Electronic invoices: ISO 3166 country, the buyer's reference
-                    // (Leitweg-ID) and the format wanted ("", "Factur-X", "XRechnung").
-                    str("Country code", 2),
-                    str("Buyer reference", 60),
-                    str("E-invoice format", 10)};
+        t.fields = {
+            str("Cust. no", 25, true), str("Company", 50), str("Reference", 50),
+            str("Address line 1", 50), str("Address line 2", 50), str("State", 30), str("Zip", 15),
+            str("City", 40), str("Phone", 25), str("Fax", 25), str("Mobile", 25), str("E-mail", 60),
+            str("VAT No.", 30), str("Note", 100), typed("Credit limit", FieldType::Currency),
+            typed("Total sales", FieldType::Currency), typed("Periods sales", FieldType::Currency),
+            typed("Registered", FieldType::Date), typed("Last invoice", FieldType::Date),
+            typed("E-invoice", FieldType::Boolean), typed("Mark", FieldType::Boolean),
+            // Electronic invoices: ISO 3166 country, the buyer's reference
+            // (Leitweg-ID) and the format wanted ("", "Factur-X", "XRechnung").
+            str("Country code", 2), str("Buyer reference", 60), str("E-invoice format", 10)};
         t.indexes = {index(t.name, "Cust. no", "Cust. no", true, true),
                      index(t.name, "Company", "Company", true),
                      index(t.name, "Reference", "Reference", true)};

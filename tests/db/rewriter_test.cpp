@@ -118,8 +118,9 @@ TEST(SqlRewriter, UpdateInsertDelete) {
                   "UPDATE \"IHead\" SET \"Interest charged\" = ?1 WHERE (\"Invoice no\" IS ?2)"));
     EXPECT_EQ(u.paramSlots[0].context, ValueType::Currency);
     EXPECT_EQ(u.targetTable, QStringLiteral("IHead"));
-    const Rewritten i = rw(QStringLiteral("insert into vat values (12.5)"));
-    EXPECT_EQ(i.sql, QStringLiteral("INSERT INTO \"VAT\" (\"VAT %\") VALUES (12.5)"));
+    const Rewritten i = rw(QStringLiteral("insert into vat values (12.5, 'S', '')"));
+    EXPECT_EQ(i.sql, QStringLiteral("INSERT INTO \"VAT\" (\"VAT %\", \"Category\", \"Exemption "
+                                    "reason\") VALUES (12.5, 'S', '')"));
     const Rewritten c = rw(QStringLiteral(
         "INSERT INTO Customers (\"Cust. no\", \"Credit limit\") VALUES ('1', 1000)"));
     EXPECT_TRUE(c.sql.endsWith(QStringLiteral("VALUES ('1', 10000000)"))) << c.sql.toStdString();

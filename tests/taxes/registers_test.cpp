@@ -299,8 +299,10 @@ TEST_F(TaxesTest, VatRegisterShowsItsControls) {
     EXPECT_EQ(w.helpContext(), 820);
     ui::DBGrid* gd = grid(&w, "gdMomssatser");
     ASSERT_NE(gd, nullptr);
-    EXPECT_EQ(gd->model()->columnCount(), 1);
+    // The rate, and its category and exemption reason on electronic invoices.
+    EXPECT_EQ(gd->model()->columnCount(), 3);
     EXPECT_EQ(gd->model()->headerData(0, Qt::Horizontal).toString(), kRate);
+    EXPECT_EQ(gd->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Category"));
     EXPECT_EQ(box(&w, "dbedVatRates")->text(), QStringLiteral("25"));
     EXPECT_EQ(button(&w, "btnNy")->text(), QStringLiteral("New"));
     EXPECT_EQ(button(&w, "btnRadera")->text(), QStringLiteral("Delete"));
