@@ -85,3 +85,21 @@ function(merovia_add_bench name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
     merovia_add_executable(${name} SOURCES ${ARG_SOURCES} DEPENDS ${ARG_DEPENDS})
 endfunction()
+
+# The offline e-invoice validation kit (schemas, EN 16931 and XRechnung rules, `validate`):
+# MEROVIA_EINVOICE_KIT when given, else the environment's, else the kit beside the checkout,
+# else the workplace's shared copy.
+function(merovia_find_einvoice_kit)
+    if(MEROVIA_EINVOICE_KIT)
+        return()
+    endif()
+    get_filename_component(beside "${PROJECT_SOURCE_DIR}/../shared/einvoice" ABSOLUTE)
+    set(kit "${beside}")
+    foreach(candidate "$ENV{MEROVIA_EINVOICE_KIT}" "${beside}" "/work/shared/einvoice")
+        if(candidate AND EXISTS "${candidate}/validate")
+            set(kit "${candidate}")
+            break()
+        endif()
+    endforeach()
+    set(MEROVIA_EINVOICE_KIT "${kit}" CACHE PATH "Folder of the e-invoice validation kit")
+endfunction()

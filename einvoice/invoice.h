@@ -112,7 +112,10 @@ struct Invoice {
 
     bool pricesIncludeVat = false; // the service switch VATinPrice
     bool roundTotal = false;       // the total is rounded to a whole unit
-    int displayDecimals = 2;       // the decimals the printed page shows amounts with
+    // The document's totals follow the norm (line amounts in cents, VAT once per category)
+    // instead of the rows' own sums: the page then shows and charges the norm's total.
+    bool totalsFollowRules = false;
+    int displayDecimals = 2; // the decimals the printed page shows amounts with
 
     QList<Row> rows;
     QList<VatRate> vatRates;

@@ -226,13 +226,25 @@ Settlement settle(const Invoice& invoice) {
     }
     s.grandTotal = s.lineTotal + s.taxTotal;
 
-    s.printedTotal = printedTotal(invoice);
+    if (invoice.totalsFollowRules) {
+        const Currency total = invoice.roundTotal ? s.grandTotal.roundedToUnits() : s.grandTotal;
+        s.printedTotal = invoice.isCredit() ? -total : total;
+    } else {
+        s.printedTotal = printedTotal(invoice);
+    }
     // The page shows the total with its decimals, never more than cents.
     const int shown = std::clamp(invoice.displayDecimals, 0, 2);
     const Currency shownTotal = s.printedTotal.roundedTo(shown);
     s.payable = invoice.isCredit() ? -shownTotal : shownTotal;
     s.rounding = s.payable - s.grandTotal;
     return s;
+}
+
+RuleTotals totalsByRules(const Invoice& invoice) {
+    Invoice byRules = invoice;
+    byRules.totalsFollowRules = true;
+    const Settlement s = settle(byRules);
+    return {s.lineTotal, s.taxTotal, s.payable};
 }
 
 } // namespace einvoice

@@ -17,6 +17,14 @@ namespace einvoice {
 // prices exclude VAT), rounded to a whole unit when asked, negative for a credit invoice.
 Currency printedTotal(const Invoice& invoice);
 
+// The totals as the norm computes them, for a document whose totals follow the rules: the
+// line amounts, the VAT of the categories, and their sum rounded to a whole unit when the
+// document rounds its total. Positive for a credit invoice too.
+struct RuleTotals {
+    Currency net, vat, total;
+};
+RuleTotals totalsByRules(const Invoice& invoice);
+
 // Half away from zero to whole cents, as tax rounding is done (and as the rules' own round()
 // does for the positive amounts of an invoice).
 Currency roundCents(Currency amount);

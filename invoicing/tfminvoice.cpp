@@ -180,6 +180,7 @@ void TfmInvoice::buildWindow() {
     connect(btnOpen, &QPushButton::clicked, this, &TfmInvoice::btnOpenClick);
     connect(btnPrint, &QPushButton::clicked, this, &TfmInvoice::btnPrintClick);
     connect(btnPdf, &QPushButton::clicked, this, &TfmInvoice::btnPdfClick);
+    connect(btnEInvoice, &QPushButton::clicked, this, &TfmInvoice::btnEInvoiceClick);
     connect(btnAbort, &QPushButton::clicked, this, &TfmInvoice::btnAbortClick);
     connect(cbDocument, &QComboBox::currentIndexChanged, this, &TfmInvoice::cbDocumentChange);
     connect(btnSave1, &QPushButton::clicked, this, &TfmInvoice::btnSave1Click);
@@ -299,8 +300,9 @@ QWidget* TfmInvoice::buildTotals() {
     btnOpen = button(panel, "btnOpen", QStringLiteral("&Open saved"));
     btnPrint = button(panel, "btnPrint", QStringLiteral("&Print"));
     btnPdf = button(panel, "btnPdf", QStringLiteral("pdf"));
+    btnEInvoice = button(panel, "btnEInvoice", QStringLiteral("e-invoice"));
     btnAbort = button(panel, "btnAbort", QStringLiteral("&Abort"));
-    for (QPushButton* b : {btnNewInvoice, btnOpen, btnPrint, btnPdf, btnAbort})
+    for (QPushButton* b : {btnNewInvoice, btnOpen, btnPrint, btnPdf, btnEInvoice, btnAbort})
         buttons->addWidget(b);
     buttons->addStretch();
     tools->addLayout(buttons);

@@ -87,6 +87,7 @@ public:
     QPushButton* btnOpen = nullptr;
     QPushButton* btnPrint = nullptr;
     QPushButton* btnPdf = nullptr;
+    QPushButton* btnEInvoice = nullptr; // "e-invoice": Factur-X or XRechnung
     QPushButton* btnAbort = nullptr;
 
     // Stored numbers, shown while "number in use" is up; customer numbers likewise.
@@ -202,12 +203,16 @@ public:
     void FillReport(TfmqrInvoice& layout);
     // After a printout or PDF: statistics, storing, emptying, the number committed.
     void afterPrinting();
+    // A PDF or e-invoice file written (printed, stored; the finance window's editor closes)
+    // or not (the document stays open, and the reason, naming the file, is shown).
+    void documentWritten(bool written, const QString& file, const QString& error);
 
 public slots:
     void btnNewInvoiceClick();
     void btnOpenClick();
     void btnPrintClick();
     void btnPdfClick();
+    void btnEInvoiceClick();
     void btnAbortClick();
     void cbDocumentChange();
     void edInvNoExit();
@@ -264,6 +269,13 @@ private:
     // False, after saying so, when the editor holds no document (before New or Open saved,
     // and after a printout).
     bool hasDocumentToPrint();
+    // Posts the row being edited and drops the empty row the grid leaves at the end.
+    void commitRows();
+    // Shows totals in the boxes and keeps them as the document's (SumExclVAT, SumVAT,
+    // DocTotal); with prices including VAT the sum box stays hidden.
+    void showTotals(Currency sum, Currency vat, Currency total);
+    // Whether the document's customer is in the register and wants Factur-X files.
+    bool customerWantsFacturX();
     // The committed sequence numbers and today into MRVInv.ini.
     void writeCounters();
 

@@ -66,6 +66,10 @@ void TfmInvoice::FillReport(TfmqrInvoice& layout) {
     layout.setCaption(QStringLiteral("lbTerms2"), QString::number(TermsDays));
     if (const auto payment = printing::documentPayment(documentKind(), DocTotal, edInvNo->text()))
         layout.setPaymentCode(*payment);
+    commitRows();
+}
+
+void TfmInvoice::commitRows() {
     try {
         if (dbTRow->Active()) {
             if (dbTRow->State() != db::DataSetState::Browse)
@@ -110,7 +114,12 @@ void TfmInvoice::btnPrintClick() {
 void TfmInvoice::btnPdfClick() {
     if (!hasDocumentToPrint())
         return;
-    bool written = false;
+    // A customer who wants Factur-X gets it in place of the plain PDF: the same pages, with the
+    // invoice's data inside.
+    if (customerWantsFacturX()) {
+        btnEInvoiceClick();
+        return;
+    }
     {
         FrozenGrid frozen(gdInvoiceRows);
         const QString proposed = printing::documentPdfName(documentKind(), edInvNo->text());
@@ -129,19 +138,23 @@ void TfmInvoice::btnPdfClick() {
         FillReport(*layout);
         const bool view = ui::AskYesNo(QStringLiteral("View document?"));
         QString error;
-        written = layout->exportPdf(file, view, &error);
+        const bool written = layout->exportPdf(file, view, &error);
         layout.reset();
-        if (!written) {
-            // The document stays as it is, open and unsaved, and counts as not printed.
-            DocPrinted = false;
-            ui::ShowError(error.isEmpty() ? QStringLiteral("The PDF file %1 could not be written.")
-                                                .arg(QDir::toNativeSeparators(file))
-                                          : error);
-            return;
-        }
-        DocPrinted = true;
-        afterPrinting();
+        documentWritten(written, file, error);
     }
+}
+
+void TfmInvoice::documentWritten(bool written, const QString& file, const QString& error) {
+    if (!written) {
+        // The document stays as it is, open and unsaved, and counts as not printed.
+        DocPrinted = false;
+        ui::ShowError(error.isEmpty() ? QStringLiteral("The file %1 could not be written.")
+                                            .arg(QDir::toNativeSeparators(file))
+                                      : error);
+        return;
+    }
+    DocPrinted = true;
+    afterPrinting();
     if (ownerIsFinance())
         close();
 }

@@ -66,15 +66,16 @@ void TfmInvoice::Totalsums() {
         ui::ShowError(QStringLiteral("The document's total is too large."));
         return;
     }
-    SumExclVAT = t.sumExclVat;
-    SumVAT = t.sumVat;
-    DocTotal = t.docTotal;
-    if (Service::VATinPrice) {
-        showAmount(edVAT, SumVAT);
-    } else {
+    showTotals(t.sumExclVat, t.sumVat, t.docTotal);
+}
+
+void TfmInvoice::showTotals(Currency sum, Currency vat, Currency total) {
+    SumExclVAT = sum;
+    SumVAT = vat;
+    DocTotal = total;
+    if (!Service::VATinPrice)
         showAmount(edSum, SumExclVAT);
-        showAmount(edVAT, SumVAT);
-    }
+    showAmount(edVAT, SumVAT);
     showAmount(edTotal, DocTotal);
 }
 

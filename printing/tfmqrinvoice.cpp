@@ -1,5 +1,7 @@
 #include "printing/tfmqrinvoice.h"
 
+#include "report/facturx.h"
+
 #include "db/dberror.h"
 #include "db/table.h"
 #include "pdf/pdfengine.h"
@@ -9,6 +11,7 @@
 #include "printing/logging.h"
 #include "printing/pdfoutput.h"
 #include "report/dbdatasource.h"
+#include "report/facturx.h"
 #include "report/pdfexport.h"
 #include "report/preview.h"
 #include "report/report.h"
@@ -252,11 +255,24 @@ void TfmqrInvoice::Preview() {
 }
 
 bool TfmqrInvoice::exportPdf(const QString& file, bool openAfter, QString* error) {
+    return writeDocument(file, openAfter, QByteArray(), error);
+}
+
+bool TfmqrInvoice::exportFacturX(const QString& file, const QByteArray& ciiXml, bool openAfter,
+                                 QString* error) {
+    return writeDocument(file, openAfter, ciiXml, error);
+}
+
+bool TfmqrInvoice::writeDocument(const QString& file, bool openAfter, const QByteArray& ciiXml,
+                                 QString* error) {
     TgtPDFEngine engine;
     printing::setupInvoicePdfEngine(engine);
     setPdfTarget(engine, pdfFileNameFor(file));
     engine.Preferences.ShowSetupDialog = false;
     engine.Preferences.OpenAfterCreate = openAfter;
+    // An invoice XML makes the file a Factur-X PDF/A-3b; nothing is written when it is refused.
+    if (!ciiXml.isEmpty() && !report::setupFacturX(engine, ciiXml, error))
+        return false;
     TgtQRExportInterface bridge(&engine);
     bridge.ShowProgress = false;
     // Page by page into the file: a long document needs no more memory than a short one.

@@ -69,6 +69,10 @@ public:
     // (".pdf" is added to a name without it); opens it afterwards when asked. On failure
     // returns false with the reason, naming the file, in *error; nothing counts as printed.
     bool exportPdf(const QString& file, bool openAfter, QString* error = nullptr);
+    // The same as a Factur-X file: PDF/A-3b with the invoice's Cross Industry Invoice XML
+    // attached. A malformed XML is refused before anything is written.
+    bool exportFacturX(const QString& file, const QByteArray& ciiXml, bool openAfter,
+                       QString* error = nullptr);
     // The name proposed for the PDF file: the document title and number.
     QString proposedPdfName() const;
 
@@ -84,6 +88,8 @@ signals:
 
 private:
     void FormCreate();
+    bool writeDocument(const QString& file, bool openAfter, const QByteArray& ciiXml,
+                       QString* error);
     void loadFreeText();
     void placeFrameBelow(const report::Band* band);
     void BandItemsBeforePrint(report::Band& band, bool& print);

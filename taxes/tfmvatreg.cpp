@@ -11,6 +11,23 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
+
+namespace {
+
+// Only the category codes can be typed, in either letter case; they are kept in capitals.
+class CategoryValidator : public QRegularExpressionValidator {
+public:
+    explicit CategoryValidator(QObject* parent)
+        : QRegularExpressionValidator(QRegularExpression(QStringLiteral("S|Z|E|AE|K|G|O")),
+                                      parent) {}
+    State validate(QString& input, int& pos) const override {
+        input = input.toUpper();
+        return QRegularExpressionValidator::validate(input, pos);
+    }
+};
+
+} // namespace
 
 TfmVATReg::TfmVATReg(QWidget* owner)
     : taxes::RegisterForm(owner, QStringLiteral("TfmVATReg"), QStringLiteral("VAT rates"),
@@ -33,8 +50,26 @@ TfmVATReg::TfmVATReg(QWidget* owner)
     lbVatRates = new QLabel(QStringLiteral("Tax rate"), body());
     lbVatRates->setObjectName(QStringLiteral("lbVatRates"));
     lbVatRates->setBuddy(dbedVatRates);
-    m_boxes = {dbedVatRates};
-    ui::EnterMovesFocus::install(dbedVatRates);
+    dbedCategory = new ui::DBEdit(m_table, QStringLiteral("Category"), body());
+    dbedCategory->setObjectName(QStringLiteral("dbedCategory"));
+    dbedCategory->setValidator(new CategoryValidator(dbedCategory));
+    dbedCategory->setMaximumWidth(90);
+    dbedCategory->setToolTip(QStringLiteral("S standard rate, Z zero rated, E exempt, AE reverse "
+                                            "charge, K intra-community supply, G export, O outside "
+                                            "the scope of VAT. Empty: Z for 0 %, else S."));
+    lbCategory = new QLabel(QStringLiteral("Category"), body());
+    lbCategory->setObjectName(QStringLiteral("lbCategory"));
+    lbCategory->setBuddy(dbedCategory);
+    dbedExemption = new ui::DBEdit(m_table, QStringLiteral("Exemption reason"), body());
+    dbedExemption->setObjectName(QStringLiteral("dbedExemption"));
+    dbedExemption->setMaxLength(100);
+    dbedExemption->setToolTip(QStringLiteral("Why no VAT is charged (categories E, AE, K, G, O)"));
+    lbExemption = new QLabel(QStringLiteral("Exemption reason"), body());
+    lbExemption->setObjectName(QStringLiteral("lbExemption"));
+    lbExemption->setBuddy(dbedExemption);
+    m_boxes = {dbedVatRates, dbedCategory, dbedExemption};
+    for (ui::DBEdit* box : m_boxes)
+        ui::EnterMovesFocus::install(box);
 
     btnNy = new QPushButton(QStringLiteral("New"), body());
     btnNy->setObjectName(QStringLiteral("btnNy"));
@@ -59,16 +94,20 @@ TfmVATReg::TfmVATReg(QWidget* owner)
     layout->addWidget(gdMomssatser, 0, 0, 1, 3);
     layout->addWidget(lbVatRates, 1, 0);
     layout->addWidget(dbedVatRates, 1, 1);
+    layout->addWidget(lbCategory, 2, 0);
+    layout->addWidget(dbedCategory, 2, 1);
+    layout->addWidget(lbExemption, 3, 0);
+    layout->addWidget(dbedExemption, 3, 1, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnNy);
     buttons->addWidget(btnRadera);
     buttons->addStretch(1);
-    layout->addLayout(buttons, 2, 0, 1, 3);
-    layout->addWidget(lbNote, 3, 0, 1, 3);
-    layout->setRowMinimumHeight(3, 44);
+    layout->addLayout(buttons, 4, 0, 1, 3);
+    layout->addWidget(lbNote, 5, 0, 1, 3);
+    layout->setRowMinimumHeight(5, 44);
     layout->setRowStretch(0, 1);
     layout->setColumnStretch(2, 1);
-    resize(300, 360);
+    resize(380, 420);
 }
 
 void TfmVATReg::btnRaderaClick() {

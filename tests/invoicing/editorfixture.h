@@ -14,11 +14,22 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+// Runs a tool and gives what it printed on both outputs.
+inline QString run(const QString& program, const QStringList& args, int* code = nullptr) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(300000);
+    if (code)
+        *code = p.exitCode();
+    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+}
 
 inline Currency money(const char* text) {
     return *Currency::parse(QString::fromLatin1(text), QLocale::c());

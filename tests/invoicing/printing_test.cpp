@@ -15,15 +15,6 @@
 
 namespace {
 
-QString run(const QString& program, const QStringList& args, int* code = nullptr) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    if (code)
-        *code = p.exitCode();
-    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
-}
-
 // Standard output only (tools may chatter on standard error).
 QString output(const QString& program, const QStringList& args, int* code) {
     QProcess p;

@@ -504,3 +504,23 @@ TEST_F(TaxesTest, RefusedChangeOfATaxKeepsItAndEscapeGivesItBack) {
     action(&w, "mnBack")->trigger();
     EXPECT_FALSE(w.isVisible());
 }
+
+TEST_F(TaxesTest, AVatRateKeepsItsCategoryAndExemptionReason) {
+    addRates({"0", "25"});
+    {
+        TfmVATReg w(nullptr);
+        w.show();
+        // Only the category codes can be typed; small letters become capitals.
+        ui::DBEdit* category = box(&w, "dbedCategory");
+        ASSERT_NE(category, nullptr);
+        type(category, QStringLiteral("x"));
+        EXPECT_EQ(category->text(), QString());
+        type(category, QStringLiteral("ae"));
+        EXPECT_EQ(category->text(), QStringLiteral("AE"));
+        type(box(&w, "dbedExemption"), QStringLiteral("Reverse charge"));
+        action(&w, "mnBack")->trigger();
+    }
+    EXPECT_EQ(stored(kVat, QStringLiteral("Category")), QStringList({"AE", ""}));
+    EXPECT_EQ(stored(kVat, QStringLiteral("Exemption reason")),
+              QStringList({"Reverse charge", ""}));
+}
