@@ -1,11 +1,22 @@
 // The invoice register add-on: module tag "InvModule", commands under "&Invoicing".
 #include "plugins/addon.h"
 
+#include <QMetaObject>
+
 #include <memory>
 
 namespace {
 std::unique_ptr<TupfPlugin> plugin;
+
+// "Invoice register": the program's window of that name, shown modally and released.
+void showRegister(QObject* sender) {
+    const TupfClassFactory create = upfGetClass(QStringLiteral("TfmInvReg"));
+    if (!create)
+        throw EupfAppServicesError(QStringLiteral("The invoice register is not available."));
+    std::unique_ptr<QObject> window(create(sender));
+    QMetaObject::invokeMethod(window.get(), "execute");
 }
+} // namespace
 
 MRV_PACKAGE_UNITS("MRVInv")
 
@@ -16,6 +27,8 @@ MRV_REGISTER_ROUTINE(Mrvinv) {
                                           QStringLiteral("Invoice register v. 10.3.5.0"),
                                           QStringLiteral("1"));
     upfServices().RegisterPlugin(plugin.get());
+    TupfCommand command(QStringLiteral("Invoice register"), MakeNotifyEvent<showRegister>());
+    upfServices().AddCommand(plugin.get(), &command);
 }
 
 MRV_UNREGISTER_ROUTINE(Mrvinv) {

@@ -7,10 +7,12 @@
 #include "app/internet.h"
 #include "app/logging.h"
 #include "app/startrules.h"
+#include "finance/tfmfinance.h"
 #include "invoicing/companions.h"
 #include "plugins/package.h"
 #include "plugins/pluginmanager.h"
 #include "printing/tfmlanguage.h"
+#include "printing/tfmqrtryinvoice.h"
 #include "service/service.h"
 #include "settings/company.h"
 #include "settings/documentdata.h"
@@ -279,6 +281,8 @@ QMenu* TfmStart::topLevelMenu(int position) const {
 }
 
 void TfmStart::FormCreate() {
+    // "Test print" of the design selection and of the free texts.
+    printing::installTryInvoice();
     Service::Modules.clear();
     Service::Versions = QStringList{QLatin1String(Service::kBaseVersion)};
 
@@ -439,7 +443,9 @@ void TfmStart::mnExitClick() {
 void TfmStart::mnWriteInvoiceClick() {
     writeInvoice(this);
 }
-void TfmStart::mnFinanceClick() {}
+void TfmStart::mnFinanceClick() {
+    openFinanceCharging(this);
+}
 void TfmStart::mnTaxClick() {
     ui::execModal<TfmTaxes>(this);
 }

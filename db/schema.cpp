@@ -248,6 +248,22 @@ std::vector<TableInfo> buildTables() {
         tables.push_back(t);
     }
     {
+        // The payments of printed invoices: each one kept, linked to its head's "ID"; a
+        // payment reversed keeps its record with the day it was reversed.
+        TableInfo t;
+        t.name = QStringLiteral("Payments");
+        t.fields = {typed("ID", FieldType::AutoInc),
+                    typed("Head", FieldType::Integer),
+                    typed("Date", FieldType::Date),
+                    typed("Amount", FieldType::Currency),
+                    str("Note", 100),
+                    typed("Reversed", FieldType::Date)};
+        t.indexes = {index(t.name, "Head", "Head", false)};
+        t.primaryIndexName = QStringLiteral("ID");
+        t.rowidField = 0;
+        tables.push_back(t);
+    }
+    {
         TableInfo t;
         t.name = QStringLiteral("RowInvoiceTest");
         t.fields = rowFields(false);

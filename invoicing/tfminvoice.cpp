@@ -91,6 +91,10 @@ TfmInvoice::TfmInvoice(QWidget* owner, EditorOwner ownerKind)
 TfmInvoice::~TfmInvoice() {
     if (fmInvoice == this)
         fmInvoice = nullptr;
+    sCustomer.RemovePassword(QString::fromUtf8(kCustomersPassword));
+    sIHead.RemovePassword(QString::fromUtf8(kIHeadPassword));
+    sIRow.RemovePassword(QString::fromUtf8(kIRowPassword));
+    sProducts.RemovePassword(productsPassword());
 }
 
 QString TfmInvoice::settingsPath() const {

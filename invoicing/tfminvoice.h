@@ -188,6 +188,9 @@ public:
     void focusRows(int column);
     // Opens the editor's current IHead record as the document being written.
     void LoadDocument();
+    // Starts a new document that the owner fills in itself (finance charging): the editor then
+    // holds a document to print, stored anew, after the owner has emptied it.
+    void beginFilledDocument();
     // Starts a new working row (VAT and discount of the last row) and moves the grid to it.
     void appendRow();
     QString documentKind() const;

@@ -101,6 +101,14 @@ void TfmInvoice::btnNewInvoiceClick() {
     cbDocument->setFocus();
 }
 
+void TfmInvoice::beginFilledDocument() {
+    RowsCollected = false;
+    CustomerPicked = false;
+    DocLocked = false;
+    DocID = 0;
+    m_hasDocument = true;
+}
+
 void TfmInvoice::cbDocumentChange() {
     const QString kind = documentKind();
     const bool dueShown = kind == QLatin1String("Invoice") || kind == QLatin1String("Tax invoice");

@@ -234,8 +234,6 @@ void TfmInvoice::FormClose() {
     }
     EmptyInvoice();
     EmptyHead();
-    sCustomer.RemovePassword(QStringLiteral("PLOV81"));
-    sIHead.RemovePassword(QStringLiteral("GRAND"));
-    sIRow.RemovePassword(QStringLiteral("KQW52TZ"));
-    sProducts.RemovePassword(QString::fromUtf16(u"PX\u00C452K"));
+    // The passwords stay while the window lives: finance charging shows the same editor for
+    // each finance invoice, and its open tables read through these sessions.
 }

@@ -5,6 +5,8 @@
 #include "service/service.h"
 
 #include <cmath>
+#include <initializer_list>
+#include <utility>
 
 using namespace report;
 
@@ -247,32 +249,43 @@ QString dateCaptionForKind(const QString& kind) {
     return QString();
 }
 
-void copyHeadingValues(Report& r) {
-    static const char* const copies[][2] = {{"lbCompanyNameHead", "lbCompanyName"},
-                                            {"lbCompanyAddressHead", "lbCompanyAddress"},
-                                            {"lbCompanyCityHead", "lbCompanyCity"},
-                                            {"lbCompanyPhoneHead", "lbCompanyPhone"},
-                                            {"lbCompanyFaxHead", "lbCompanyFax"},
-                                            {"lbCompanyVATno1Head", "lbCompanyVATno1"},
-                                            {"lbCompanyVATno2Head", "lbCompanyVATno2"},
-                                            {"lbCompanyEmailHead", "lbCompanyEmail"},
-                                            {"lbDueDate2Head", "lbDueDate2"},
-                                            {"lbPhone1Head", "lbPhone1"},
-                                            {"lbFax1Head", "lbFax1"},
-                                            {"lbBank1Head", "lbBank1"},
-                                            {"lbDueDate1Head", "lbDueDate1"},
-                                            {"lbInvNoP1", "lbDocument"},
-                                            {"lbInvNoP2", "lbInvoiceNo"}};
-    for (const auto& c : copies) {
-        auto* to = r.element<Label>(QLatin1String(c[0]));
-        auto* from = r.element<Label>(QLatin1String(c[1]));
+namespace {
+
+void copyCaptions(Report& r, std::initializer_list<std::pair<const char*, const char*>> copies) {
+    for (const auto& [toName, fromName] : copies) {
+        auto* to = r.element<Label>(QLatin1String(toName));
+        auto* from = r.element<Label>(QLatin1String(fromName));
         if (to && from)
             to->setCaption(from->caption());
     }
+}
+
+} // namespace
+
+void copyHeadingData(Report& r) {
+    copyCaptions(r, {{"lbCompanyNameHead", "lbCompanyName"},
+                     {"lbCompanyAddressHead", "lbCompanyAddress"},
+                     {"lbCompanyCityHead", "lbCompanyCity"},
+                     {"lbCompanyPhoneHead", "lbCompanyPhone"},
+                     {"lbCompanyFaxHead", "lbCompanyFax"},
+                     {"lbCompanyVATno1Head", "lbCompanyVATno1"},
+                     {"lbCompanyVATno2Head", "lbCompanyVATno2"},
+                     {"lbCompanyEmailHead", "lbCompanyEmail"},
+                     {"lbDueDate2Head", "lbDueDate2"}});
     auto* bankHead = r.element<Memo>(QStringLiteral("mCompanyBankHead"));
     auto* bank = r.element<Memo>(QStringLiteral("mCompanyBank"));
     if (bankHead && bank)
         bankHead->setLines(bank->lines());
+}
+
+void copyHeadingValues(Report& r) {
+    copyHeadingData(r);
+    copyCaptions(r, {{"lbPhone1Head", "lbPhone1"},
+                     {"lbFax1Head", "lbFax1"},
+                     {"lbBank1Head", "lbBank1"},
+                     {"lbDueDate1Head", "lbDueDate1"},
+                     {"lbInvNoP1", "lbDocument"},
+                     {"lbInvNoP2", "lbInvoiceNo"}});
 }
 
 QStringList movedFooterElements() {

@@ -37,6 +37,10 @@ QString dateCaptionForKind(const QString& documentKind);
 // Copies the page footer's company data into the heading (the moved footer), the totals' due
 // date into the heading, and the title and number into the extra-pages band.
 void copyHeadingValues(report::Report& report);
+// Only the data of those copies: the company's name, address, city, phone, fax, VAT number
+// caption and value, e-mail and bank, and the due date; captions and the extra-pages band
+// keep their texts.
+void copyHeadingData(report::Report& report);
 
 // Names of the heading elements that copy the page footer (the moved footer).
 QStringList movedFooterElements();

@@ -107,6 +107,21 @@ bool rowFlag(DataSource* rows, const QString& field) {
     return v.toBool();
 }
 
+void hideVatElements(Report& r) {
+    hide(r, {"lbVAT", "dbVAT", "lbSum1", "lbSum2", "lbVAT1", "lbVAT2", "lbCompanyVATno1",
+             "lbCompanyVATno2", "lbCompanyVATno1Head", "lbCompanyVATno2Head"});
+}
+
+QString companyNumberCaption(const QString& country) {
+    if (country == QLatin1String("AU"))
+        return QStringLiteral("ABN:");
+    if (country == QLatin1String("CA"))
+        return QStringLiteral("Business no.:");
+    if (country == QLatin1String("NZ"))
+        return QStringLiteral("GST no.:");
+    return QStringLiteral("VAT no.:");
+}
+
 void adaptToDocument(Report& r, const QString& kind, DataSource* rows, const DesignStates& d) {
     // 1. References.
     show(r, "lbYourRef1", d.enabled("lbYourRef1") && !caption(r, "lbYourRef2").isEmpty());
@@ -131,8 +146,7 @@ void adaptToDocument(Report& r, const QString& kind, DataSource* rows, const Des
 
     // 4. Without VAT nothing of it prints.
     if (!Service::VAT)
-        hide(r, {"lbVAT", "dbVAT", "lbSum1", "lbSum2", "lbVAT1", "lbVAT2", "lbCompanyVATno1",
-                 "lbCompanyVATno2", "lbCompanyVATno1Head", "lbCompanyVATno2Head"});
+        hideVatElements(r);
 
     // 5. The customer's VAT number belongs on a South African tax invoice only.
     const bool customerVat = Service::VAT && Service::Country == QLatin1String("ZA") &&
@@ -159,14 +173,7 @@ void adaptToDocument(Report& r, const QString& kind, DataSource* rows, const Des
     }
 
     // 8. The company number's caption by country.
-    QString number = QStringLiteral("VAT no.:");
-    if (Service::Country == QLatin1String("AU"))
-        number = QStringLiteral("ABN:");
-    else if (Service::Country == QLatin1String("CA"))
-        number = QStringLiteral("Business no.:");
-    else if (Service::Country == QLatin1String("NZ"))
-        number = QStringLiteral("GST no.:");
-    setCaption(r, "lbCompanyVATno1", number);
+    setCaption(r, "lbCompanyVATno1", companyNumberCaption(Service::Country));
 
     // 9. The logo replaces the short name.
     if (auto* logo = r.element<Picture>(QStringLiteral("Logga"))) {

@@ -46,6 +46,13 @@ bool rowFlag(report::DataSource* rows, const QString& field);
 void adaptToDocument(report::Report& report, const QString& documentKind, report::DataSource* rows,
                      const DesignStates& design);
 
+// Hides what only a company using VAT prints: the VAT column and totals and the company's VAT
+// number, in the footer and in the heading.
+void hideVatElements(report::Report& report);
+// The caption of the company's number by country: "ABN:" (AU), "Business no.:" (CA),
+// "GST no.:" (NZ), else "VAT no.:".
+QString companyNumberCaption(const QString& country);
+
 // Puts the values beside their captions again after captions changed while printing (the date
 // caption of a receipt, the copies of the footer's captions, the document title), so that a
 // longer caption never runs into its value.

@@ -1,0 +1,3 @@
+#include "finance/logging.h"
+
+Q_LOGGING_CATEGORY(lcFinance, "merovia.finance", QtCriticalMsg)
