@@ -24,7 +24,7 @@ class NumberEdit;
 class TfmInvReg : public ui::Form {
     Q_OBJECT
 public:
-    static constexpr int kHelpContext = 380;
+    static constexpr int kHelpContext = 375;
 
     explicit TfmInvReg(QWidget* owner);
     ~TfmInvReg() override;

@@ -1,6 +1,8 @@
 #include "app/fmstart.h"
 #include "db/datasetup.h"
 #include "plugins/pluginmanager.h"
+#include "printing/designtestprint.h"
+#include "report/preview.h"
 #include "service/service.h"
 #include "service/settingsfile.h"
 #include "ui/help.h"
@@ -530,12 +532,47 @@ TEST_F(StartTest, TaxMenuOpensTheTaxAndVatRegisters) {
     EXPECT_TRUE(messages.empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
 }
 
+TEST_F(StartTest, InvoicingOpensFinanceChargingAndTheAddOnsInvoiceRegister) {
+    QString error;
+    ASSERT_TRUE(db::createDataDir(data.path(), false, &error)) << error.toStdString();
+    addShipped();
+    start();
+    ASSERT_TRUE(item("mnFinance")->isVisible());
+    QAction* reg = nullptr;
+    for (QAction* top : window->menuBar()->actions())
+        if (top->menu() && top->text() == QLatin1String("&Invoicing"))
+            reg = actionIn(top->menu(), QStringLiteral("Invoice register"));
+    ASSERT_NE(reg, nullptr);
+    ModalScript modal;
+    QStringList captions;
+    for (const char* name : {"TfmFinance", "TfmInvReg"})
+        modal.on(QLatin1String(name), [&](QWidget* w) { captions << w->windowTitle(); });
+    item("mnFinance")->trigger();
+    reg->trigger();
+    EXPECT_EQ(captions, QStringList({QStringLiteral("Finance charging"),
+                                     QStringLiteral("Invoice register")}));
+    EXPECT_TRUE(messages.empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
+
+    // The design test print of the settings windows is the document with sample rows.
+    QString title;
+    modal.on(QStringLiteral("ReportPreview"), [&title](QWidget* p) {
+        const report::PreparedDocument& doc = static_cast<report::PreviewWindow*>(p)->document();
+        for (const report::PlacedElement& e : doc.pages.at(0).elements)
+            if (e.name == QLatin1String("lbDocument"))
+                title = e.text;
+    });
+    printing::TestPrintRequest request;
+    request.designFile = Service::filePath(data.path(), QStringLiteral("Classic.ini"));
+    printing::runTestPrint(request);
+    EXPECT_EQ(title, QStringLiteral("Test Invoice"));
+}
+
 TEST(HelpPages, EveryTopicTheProgramOpensHasAPageAndTheManualIsThere) {
     TempDataDir data;
     Service::HelpDir = QStringLiteral(MEROVIA_SOURCE_DATA_DIR "/help");
     const int contexts[] = {700, 701, 380, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008,
                             330, 160, 620, 550,  395,  830,  420,  27,   430,  600,  790,
-                            820, 270, 190, 240,  370,  540,  560,  570,  510,  520};
+                            820, 270, 190, 240,  370,  540,  560,  570,  510,  520,  375};
     for (int context : contexts)
         EXPECT_FALSE(ui::helpTopicPath(context).isEmpty()) << context;
     QFile index(ui::helpTopicPath(0));
