@@ -233,9 +233,14 @@ TEST_F(EInvoiceTest, TheTotalsFollowTheRulesWhereTheRowSumsDifferFromThem) {
     ed.AllRows();
     ed.Totalsums();
     EXPECT_EQ(ed.DocTotal, money("0.6248"));
-    const einvoice::Invoice inv = invoicing::buildEInvoice(
-        {QStringLiteral("Invoice"), QStringLiteral("1"), QDate(2026, 12, 1), QDate(2026, 12, 31)},
-        {}, invoicing::eInvoiceRows(dir.path(), false), invoicing::eInvoiceVatRates(dir.path()));
+    invoicing::EInvoiceHead head;
+    head.kind = QStringLiteral("Invoice");
+    head.number = QStringLiteral("1");
+    head.date = QDate(2026, 12, 1);
+    head.due = QDate(2026, 12, 31);
+    const einvoice::Invoice inv =
+        invoicing::buildEInvoice(head, {}, invoicing::eInvoiceRows(dir.path(), false),
+                                 invoicing::eInvoiceVatRates(dir.path()));
     const einvoice::RuleTotals t = einvoice::totalsByRules(inv);
     EXPECT_EQ(t.net, money("0.52"));
     EXPECT_EQ(t.vat, money("0.13"));
