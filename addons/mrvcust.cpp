@@ -1,4 +1,5 @@
 // The customers add-on: module tag "CustModule", commands under "&Customers".
+#include "customers/commands.h"
 #include "plugins/addon.h"
 
 #include <memory>
@@ -15,6 +16,9 @@ MRV_REGISTER_ROUTINE(Mrvcust) {
     plugin = std::make_unique<TupfPlugin>(
         QStringLiteral("CustModule"), QStringLiteral("Customers v. 10.3.5.0"), QStringLiteral("4"));
     upfServices().RegisterPlugin(plugin.get());
+    TupfCommand command(QStringLiteral("Customer register"),
+                        MakeNotifyEvent<customers::openCustomerRegister>());
+    upfServices().AddCommand(plugin.get(), &command);
 }
 
 MRV_UNREGISTER_ROUTINE(Mrvcust) {

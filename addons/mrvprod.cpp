@@ -1,4 +1,5 @@
 // The products add-on: module tag "ProdModule", commands under "&Products".
+#include "customers/commands.h"
 #include "plugins/addon.h"
 
 #include <memory>
@@ -15,6 +16,9 @@ MRV_REGISTER_ROUTINE(Mrvprod) {
     plugin = std::make_unique<TupfPlugin>(
         QStringLiteral("ProdModule"), QStringLiteral("Products v. 10.3.5.0"), QStringLiteral("2"));
     upfServices().RegisterPlugin(plugin.get());
+    TupfCommand command(QStringLiteral("Product register"),
+                        MakeNotifyEvent<customers::openProductRegister>());
+    upfServices().AddCommand(plugin.get(), &command);
 }
 
 MRV_UNREGISTER_ROUTINE(Mrvprod) {

@@ -55,7 +55,9 @@ function(merovia_add_addon name)
         PREFIX ""
         SUFFIX ".bpl"
         LIBRARY_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIRECTORY}
-        BUILD_RPATH "\$ORIGIN/../lib"
+        # A package copied elsewhere (the tests' own package folders) still finds the
+        # program's libraries it links beside mrv_plugins.
+        BUILD_RPATH "\$ORIGIN/../lib;${PROJECT_BINARY_DIR}/lib"
         AUTOMOC ON)
 endfunction()
 

@@ -1,5 +1,6 @@
 #include "invoicing/companions.h"
 
+#include "customers/tfmcustreg.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
@@ -11,6 +12,7 @@
 #include "service/service.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
+#include "ui/dbnavigator.h"
 #include "ui/dialogs.h"
 #include "ui/keys.h"
 
@@ -197,7 +199,16 @@ TfmCustGet::TfmCustGet(QWidget* owner)
     dbCustGet->setTableName(QStringLiteral("Customers"));
 
     auto* layout = new QVBoxLayout(body());
-    layout->addLayout(searchRow(body(), &edSearch, &lbSortOrder));
+    QHBoxLayout* top = searchRow(body(), &edSearch, &lbSortOrder);
+    btnNew = button(body(), "btnNew", QStringLiteral("Customer register"));
+    btnNew->setToolTip(QStringLiteral("Add, change and delete customers"));
+    top->addWidget(btnNew);
+    layout->addLayout(top);
+    dbnCustGet = new ui::DBNavigator(dbCustGet, body());
+    dbnCustGet->setObjectName(QStringLiteral("dbnCustGet"));
+    connect(btnNew, &QPushButton::clicked, this, &TfmCustGet::btnNewClick);
+    connect(dbnCustGet, &ui::DBNavigator::clicked, this,
+            [this](ui::DBNavigator::Button b) { dbnCustGetClick(static_cast<int>(b)); });
     gdCustGet = new ui::DBGrid(dbCustGet, body());
     gdCustGet->setObjectName(QStringLiteral("gdCustGet"));
     gdCustGet->setReadOnly(true);
@@ -205,6 +216,7 @@ TfmCustGet::TfmCustGet(QWidget* owner)
     gdCustGet->setColumns({QStringLiteral("Cust. no"), QStringLiteral("Company"),
                            QStringLiteral("Reference"), QStringLiteral("Note")});
     layout->addWidget(gdCustGet, 1);
+    layout->addWidget(dbnCustGet, 0, Qt::AlignLeft);
     gdCustGet->installEventFilter(this);
     edSearch->installEventFilter(this);
     connect(gdCustGet, &QAbstractItemView::doubleClicked, this, &TfmCustGet::TakeCustomer);
@@ -257,6 +269,24 @@ void TfmCustGet::gdCustGetTitleClick(const QString& field) {
         return;
     }
     lbSortOrder->setText(index);
+}
+
+void TfmCustGet::btnNewClick() {
+    ui::execModal<TfmCustreg>(this);
+    // The register may have added, changed or removed customers.
+    if (dbCustGet->Active()) {
+        try {
+            dbCustGet->Refresh();
+        } catch (const db::EngineError& e) {
+            ui::ShowError(e.message());
+        }
+    }
+    edSearch->setFocus();
+}
+
+void TfmCustGet::dbnCustGetClick(int button) {
+    if (button == static_cast<int>(ui::DBNavigator::Button::Insert))
+        btnNewClick();
 }
 
 void TfmCustGet::TakeCustomer() {

@@ -17,6 +17,7 @@ class Table;
 namespace ui {
 class DBEdit;
 class DBGrid;
+class DBNavigator;
 } // namespace ui
 
 class TfmInvoice;
@@ -53,11 +54,17 @@ public:
     ui::DBGrid* gdCustGet = nullptr;
     QLineEdit* edSearch = nullptr;
     QLabel* lbSortOrder = nullptr;
+    QPushButton* btnNew = nullptr;
+    ui::DBNavigator* dbnCustGet = nullptr;
 
 public slots:
     void TakeCustomer();
     void edSearchChange(const QString& text);
     void gdCustGetTitleClick(const QString& field);
+    // Open the customer register (modally) and show the table as it left it.
+    void btnNewClick();
+    // The navigator's insert button opens the register; its other buttons only move.
+    void dbnCustGetClick(int button);
 
 protected:
     // Each showing starts afresh (its table opened on the index "Company"); the work is done

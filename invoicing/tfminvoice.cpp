@@ -1,5 +1,7 @@
 #include "invoicing/tfminvoice.h"
 
+#include "customers/custrules.h"
+
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
@@ -161,10 +163,10 @@ void TfmInvoice::buildWindow() {
     ui::EnterMovesFocus::install({cbDocument, edInvNo, edCustNo, edCust, edCustAddressLine1,
                                   edCustAddressLine2, edCustAddressLine3, edVATNumber, edInvDate,
                                   edDueDate, edYourReference});
-    ui::EnterMovesFocus::install({edNewCustNo, edNewCompany, edNewReference, edNewAddress1,
-                                  edNewAddress2, edNewState, edNewZip, edNewCity, edNewEmail,
-                                  edNewVATNo, edNewPhone, edNewFax, edNewMobile, edNewCreditLimit,
-                                  edNewNote});
+    ui::EnterMovesFocus::install(
+        {edNewCustNo, edNewCompany, edNewReference, edNewAddress1, edNewAddress2, edNewState,
+         edNewZip, edNewCity, edNewEmail, edNewVATNo, edNewPhone, edNewFax, edNewMobile,
+         edNewCreditLimit, edNewNote, edNewCountryCode, edNewBuyerReference, cbNewEInvoiceFormat});
     edOurReference->installEventFilter(this);
 
     gdInvoiceRows->onColEnter = [this](int column) { gdInvoiceRowsColEnter(column); };
@@ -416,6 +418,18 @@ void TfmInvoice::buildNewCustomerPanel() {
     form->addRow(label(pnlCustreg, "lbNewCreditLimit", QStringLiteral("Credit limit:")),
                  edNewCreditLimit);
     form->addRow(label(pnlCustreg, "lbNewNote", QStringLiteral("Note:")), edNewNote);
+    edNewCountryCode = lineEdit(pnlCustreg, "edNewCountryCode", 2);
+    edNewBuyerReference = lineEdit(pnlCustreg, "edNewBuyerReference", 60);
+    cbNewEInvoiceFormat = new QComboBox(pnlCustreg);
+    cbNewEInvoiceFormat->setObjectName(QStringLiteral("cbNewEInvoiceFormat"));
+    for (const auto& [caption, value] : customers::eInvoiceFormats())
+        cbNewEInvoiceFormat->addItem(caption, value);
+    form->addRow(label(pnlCustreg, "lbNewCountryCode", QStringLiteral("Country code:")),
+                 edNewCountryCode);
+    form->addRow(label(pnlCustreg, "lbNewBuyerReference", QStringLiteral("Buyer reference:")),
+                 edNewBuyerReference);
+    form->addRow(label(pnlCustreg, "lbNewEInvoiceFormat", QStringLiteral("E-invoice format:")),
+                 cbNewEInvoiceFormat);
     auto* buttons = new QHBoxLayout;
     btnSave1 = button(pnlCustreg, "btnSave1", QStringLiteral("Save"));
     btnAbort1 = button(pnlCustreg, "btnAbort1", QStringLiteral("Abort"));

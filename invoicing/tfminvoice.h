@@ -116,6 +116,10 @@ public:
     QLineEdit* edNewMobile = nullptr;
     QLineEdit* edNewCreditLimit = nullptr;
     QLineEdit* edNewNote = nullptr;
+    // Electronic invoices: ISO country code, buyer reference (Leitweg-ID) and the format.
+    QLineEdit* edNewCountryCode = nullptr;
+    QLineEdit* edNewBuyerReference = nullptr;
+    QComboBox* cbNewEInvoiceFormat = nullptr;
     QLabel* lbNewAddress2 = nullptr;
     QLabel* lbNewState = nullptr;
     QLabel* lbNewZip = nullptr;

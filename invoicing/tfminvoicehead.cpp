@@ -2,6 +2,8 @@
 // new-customer panel, locking and emptying.
 #include "invoicing/tfminvoice.h"
 
+#include "customers/custrules.h"
+
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
@@ -307,6 +309,7 @@ void TfmInvoice::PrepareNewCustomer() {
     edNewAddress2->setText(d.address2);
     edNewCity->setText(d.city);
     edNewReference->setText(d.reference);
+    edNewCountryCode->setText(Service::CompanyCountry.trimmed().toUpper());
     if (!d.message.isEmpty())
         ui::ShowMessage(d.message);
     switch (d.focus) {
@@ -336,16 +339,25 @@ void TfmInvoice::edNewCustNoExit() {
 }
 
 void TfmInvoice::clearNewCustomerPanel() {
-    for (QLineEdit* box : {edNewCustNo, edNewCompany, edNewReference, edNewAddress1, edNewAddress2,
-                           edNewState, edNewZip, edNewCity, edNewEmail, edNewVATNo, edNewPhone,
-                           edNewFax, edNewMobile, edNewCreditLimit, edNewNote})
+    for (QLineEdit* box :
+         {edNewCustNo, edNewCompany, edNewReference, edNewAddress1, edNewAddress2, edNewState,
+          edNewZip, edNewCity, edNewEmail, edNewVATNo, edNewPhone, edNewFax, edNewMobile,
+          edNewCreditLimit, edNewNote, edNewCountryCode, edNewBuyerReference})
         box->clear();
+    cbNewEInvoiceFormat->setCurrentIndex(0);
 }
 
 void TfmInvoice::btnSave1Click() {
     if (edNewCustNo->text().isEmpty()) {
         ui::ShowError(QStringLiteral("Customer number must have a value."));
         edNewCustNo->setFocus();
+        return;
+    }
+    const QString countryRefusal = customers::countryCodeRefusal(edNewCountryCode->text());
+    if (!countryRefusal.isEmpty()) {
+        ui::ShowError(countryRefusal);
+        edNewCountryCode->setFocus();
+        edNewCountryCode->selectAll();
         return;
     }
     // A credit limit that is not an amount counts as no limit.
@@ -372,6 +384,14 @@ void TfmInvoice::btnSave1Click() {
             .setAsCurrency(limit.value_or(Currency()));
         set("Note", edNewNote);
         dbCustomers->FieldByName(QStringLiteral("Registered")).setAsDate(QDate::currentDate());
+        // An older file may lack the fields of electronic invoices.
+        const std::pair<const char*, QString> eInvoice[] = {
+            {"Country code", edNewCountryCode->text().trimmed().toUpper()},
+            {"Buyer reference", edNewBuyerReference->text()},
+            {"E-invoice format", cbNewEInvoiceFormat->currentData().toString()}};
+        for (const auto& [name, value] : eInvoice)
+            if (db::Field* f = dbCustomers->FindField(QString::fromUtf8(name)))
+                f->setAsString(value);
         dbCustomers->Post();
     } catch (const db::EngineError& e) {
         // The panel stays as typed, so nothing is lost; the user can mend the number.

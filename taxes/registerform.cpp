@@ -1,6 +1,7 @@
 #include "taxes/registerform.h"
 
 #include "db/dberror.h"
+#include "db/session.h"
 #include "db/table.h"
 #include "service/service.h"
 #include "taxes/logging.h"
@@ -13,21 +14,42 @@ namespace taxes {
 
 RegisterForm::RegisterForm(QWidget* owner, const QString& objectName, const QString& caption,
                            int helpContext, const QString& tableName)
+    : RegisterForm(owner, objectName, caption, helpContext, RegisterTable{tableName}) {}
+
+RegisterForm::RegisterForm(QWidget* owner, const QString& objectName, const QString& caption,
+                           int helpContext, const RegisterTable& table)
     : ui::Form(owner, objectName, caption, helpContext)
     , m_table(new db::Table(this)) {
-    m_table->setObjectName(QStringLiteral("db") + tableName);
+    m_table->setObjectName(table.objectName.isEmpty() ? QStringLiteral("db") + table.tableName
+                                                      : table.objectName);
+    if (!table.sessionName.isEmpty()) {
+        m_session = std::make_unique<db::Session>(table.sessionName);
+        m_password = table.password;
+        if (!m_password.isEmpty())
+            m_session->AddPassword(m_password);
+        m_table->setSession(m_session.get());
+    }
     m_table->setDatabaseName(Service::DataDir);
-    m_table->setTableName(tableName);
+    m_table->setTableName(table.tableName);
     try {
+        if (!table.indexName.isEmpty())
+            m_table->setIndexName(table.indexName);
         m_table->Open();
     } catch (const db::EngineError& e) {
         // The window still opens, empty, so that the user can leave it the usual way.
-        qCWarning(lcTaxes) << "cannot open" << tableName << e.message();
+        qCWarning(lcTaxes) << "cannot open" << table.tableName << e.message();
         ui::ShowError(e.message());
     }
 }
 
-RegisterForm::~RegisterForm() = default;
+RegisterForm::~RegisterForm() {
+    if (m_session && !m_password.isEmpty())
+        m_session->RemovePassword(m_password);
+}
+
+db::Session& RegisterForm::session() const {
+    return m_session ? *m_session : db::Session::defaultSession();
+}
 
 void RegisterForm::btnNyClick() {
     if (!m_table->Active())
@@ -86,14 +108,16 @@ bool RegisterForm::FormCloseQuery() {
 }
 
 void RegisterForm::FormClose() {
-    if (!m_table->Active())
-        return;
-    try {
-        cleanUp(*m_table);
-    } catch (const db::EngineError& e) {
-        ui::ShowError(e.message());
+    if (m_table->Active()) {
+        try {
+            cleanUp(*m_table);
+        } catch (const db::EngineError& e) {
+            ui::ShowError(e.message());
+        }
+        m_table->Close();
     }
-    m_table->Close();
+    if (m_session && !m_password.isEmpty())
+        m_session->RemovePassword(m_password);
 }
 
 } // namespace taxes

@@ -5,6 +5,7 @@
 #include <QList>
 
 #include <functional>
+#include <memory>
 
 namespace db {
 class Table;
@@ -15,7 +16,30 @@ class DBEdit;
 class DBGrid;
 } // namespace ui
 
+namespace db {
+class Session;
+}
+
 namespace taxes {
+
+// The table a register works on: its name, and for a table with a password the session the
+// register opens it in (its own, holding the password from creation until the window closes)
+// and the index it starts on.
+struct RegisterTable {
+    RegisterTable(const QString& table, const QString& object = QString(),
+                  const QString& session = QString(), const QString& tablePassword = QString(),
+                  const QString& index = QString())
+        : tableName(table)
+        , objectName(object)
+        , sessionName(session)
+        , password(tablePassword)
+        , indexName(index) {}
+    QString tableName;
+    QString objectName;  // of the table component; empty: "db" + tableName
+    QString sessionName; // empty: the default session, no password
+    QString password;
+    QString indexName;
+};
 
 // What the tax register and the VAT register share, and what every later register (customers,
 // products, payments) is built on: one table of the data directory opened in the default
@@ -37,9 +61,13 @@ class RegisterForm : public ui::Form {
 public:
     RegisterForm(QWidget* owner, const QString& objectName, const QString& caption, int helpContext,
                  const QString& tableName);
+    RegisterForm(QWidget* owner, const QString& objectName, const QString& caption, int helpContext,
+                 const RegisterTable& table);
     ~RegisterForm() override;
 
     db::Table* table() const { return m_table; }
+    // The session the table is open in (the default one unless the register has its own).
+    db::Session& session() const;
 
 public slots:
     // Appends a new record and puts the focus into the first box.
@@ -67,6 +95,8 @@ protected:
     QList<ui::DBEdit*> m_boxes;
 
 private:
+    std::unique_ptr<db::Session> m_session;
+    QString m_password;
     bool m_activated = false;
 };
 

@@ -300,6 +300,51 @@ void DBCheckBox::showField() {
     setChecked(f && f->AsBoolean());
 }
 
+// ---- DBComboBox --------------------------------------------------------------------------
+
+DBComboBox::DBComboBox(db::DataSet* dataSet, const QString& fieldName,
+                       const QList<QPair<QString, QString>>& captionsAndValues, QWidget* parent)
+    : QComboBox(parent)
+    , m_link(new FieldLink(this, dataSet, fieldName, [this] { showField(); })) {
+    for (const auto& [caption, value] : captionsAndValues)
+        addItem(caption, value);
+    m_fixedItems = count();
+    connect(this, &QComboBox::activated, this, [this](int) {
+        if (m_loading)
+            return;
+        const QString chosen = value();
+        if (!m_link->write([&chosen](db::Field& field) {
+                if (chosen.isEmpty())
+                    field.Clear();
+                else
+                    field.setAsString(chosen);
+            }))
+            showField();
+    });
+    showField();
+}
+
+QString DBComboBox::value() const {
+    return currentData().toString();
+}
+
+void DBComboBox::showField() {
+    db::Field* f = m_link->field();
+    setEnabled(f && m_link->canEdit());
+    const QSignalBlocker block(this);
+    m_loading = true;
+    while (count() > m_fixedItems)
+        removeItem(count() - 1);
+    const QString stored = f ? f->AsString() : QString();
+    int index = findData(stored);
+    if (index < 0) {
+        addItem(stored, stored);
+        index = count() - 1;
+    }
+    setCurrentIndex(index);
+    m_loading = false;
+}
+
 // ---- DBDateEdit --------------------------------------------------------------------------
 
 DBDateEdit::DBDateEdit(db::DataSet* dataSet, const QString& fieldName, QWidget* parent)

@@ -3,10 +3,14 @@
 #include "ui/numberbox.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+
+#include <QList>
+#include <QPair>
 
 #include <functional>
 #include <optional>
@@ -136,6 +140,26 @@ public:
 private:
     void showField();
     FieldLink* m_link;
+};
+
+// A choice among fixed values of a text field: each item shows its caption and stores its
+// value. A stored value that is none of them is shown as an item of its own, so that opening a
+// record never changes it; only the user's choice writes. A field the table lacks (an older
+// file) leaves the box disabled.
+class DBComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    DBComboBox(db::DataSet* dataSet, const QString& fieldName,
+               const QList<QPair<QString, QString>>& captionsAndValues, QWidget* parent = nullptr);
+    FieldLink* link() const { return m_link; }
+    // The value of the item shown.
+    QString value() const;
+
+private:
+    void showField();
+    FieldLink* m_link;
+    int m_fixedItems = 0;
+    bool m_loading = false;
 };
 
 // A date picker with a calendar that also allows no date: the box is then blank, and

@@ -36,6 +36,7 @@ public:
 
     bool readOnly = false;
     DBGrid::RowColor rowColor;
+    DBGrid::RowColor textColor;
     std::function<QString(int)> fieldOfColumn;
 
     Qt::ItemFlags flags(const QModelIndex& index) const override {
@@ -46,14 +47,15 @@ public:
     }
 
     QVariant data(const QModelIndex& index, int role) const override {
-        if (role != Qt::BackgroundRole)
+        if (role != Qt::BackgroundRole && role != Qt::ForegroundRole)
             return db::TableModel::data(index, role);
-        if (!rowColor || !index.isValid() || !dataSet())
+        const DBGrid::RowColor& colorOf = role == Qt::BackgroundRole ? rowColor : textColor;
+        if (!colorOf || !index.isValid() || !dataSet())
             return {};
         const db::Record* record = recordAt(index.row());
         if (!record)
             return {};
-        const QColor color = rowColor(GridRow(*dataSet(), *record, index.row()));
+        const QColor color = colorOf(GridRow(*dataSet(), *record, index.row()));
         return color.isValid() ? QVariant(QBrush(color)) : QVariant();
     }
 
@@ -180,6 +182,11 @@ void DBGrid::commitEditor() {
 
 void DBGrid::setRowColor(RowColor color) {
     gridModel(m_model)->rowColor = std::move(color);
+    viewport()->update();
+}
+
+void DBGrid::setRowTextColor(RowColor color) {
+    gridModel(m_model)->textColor = std::move(color);
     viewport()->update();
 }
 

@@ -76,6 +76,8 @@ public:
     // Background colour of each row; an invalid colour leaves the row as it is.
     using RowColor = std::function<QColor(const GridRow& row)>;
     void setRowColor(RowColor color);
+    // Text colour of each row; an invalid colour leaves the row's text as it is.
+    void setRowTextColor(RowColor color);
 
 signals:
     // A column title was clicked; gives the column's field name.

@@ -188,6 +188,20 @@ TEST_F(StartTest, ShippedPackagesOpenTheirMenusAndListTheirVersions) {
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(StartTest, CustomerAndProductRegistersOpenFromTheirMenus) {
+    addShipped();
+    QString error;
+    ASSERT_TRUE(db::createDataDir(data.path(), false, &error)) << error.toStdString();
+    TfmStart& w = start();
+    EXPECT_EQ(captions(w.topLevelMenu(4)), QStringList{"Customer register"});
+    EXPECT_EQ(captions(w.topLevelMenu(2)), QStringList{"Product register"});
+    ModalScript modal;
+    actionIn(w.topLevelMenu(4), QStringLiteral("Customer register"))->trigger();
+    actionIn(w.topLevelMenu(2), QStringLiteral("Product register"))->trigger();
+    EXPECT_EQ(modal.shown(), (QStringList{"TfmCustreg", "TfmProdreg"}));
+    EXPECT_TRUE(messages.empty()) << messages.texts().join("|").toStdString();
+}
+
 TEST_F(StartTest, CommandsGoInOrderUnderTheMenuOfThePluginRegisteredLastBeforeThem) {
     packages.addTestPackage(QStringLiteral("MRVTwoCmd.bpl"));
     packages.addTestPackage(QStringLiteral("MRVTwoPlug.bpl"));
