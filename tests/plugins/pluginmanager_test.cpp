@@ -84,8 +84,8 @@ protected:
 TEST_F(ManagerTest, LoadsAPackageAndUnloadsItWhenItsPluginIsUnregistered) {
     const QString path = folder.addShippedPackage(QStringLiteral("MRVCust.bpl"));
     manager->LoadPluginPackage(path);
-    EXPECT_EQ(log,
-              (QStringList{"before:MRVCust.bpl", "registered:CustModule", "after:MRVCust.bpl"}));
+    EXPECT_EQ(log, (QStringList{"before:MRVCust.bpl", "registered:CustModule",
+                                "command:CustModule:Customer register", "after:MRVCust.bpl"}));
     EXPECT_EQ(moduleNames(), QStringList{"MRVCust.bpl"});
     EXPECT_NE(manager->ModuleList().Objects(0), nullptr);
     EXPECT_EQ(manager->PluginCount(), 1);
