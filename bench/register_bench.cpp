@@ -1,7 +1,9 @@
 // The customer register over the db_bench company (100 000 customers, 1 000 000 stored
 // documents): opening the register, one search keystroke, the invoice history of a customer
 // with 1 000 documents, and one page of a customer list, each beside the same reading done
-// with plain SQLite statements in the same run. Prints one line per figure: name, value, unit.
+// with plain SQLite statements in the same run: for each, the whole window, the table layer
+// doing the reading the window does, plain SQLite reading the same records, and their ratio.
+// Prints one line per figure: name, value, unit.
 //
 //     build/bin/register_bench [--cache DIR]
 //
@@ -14,7 +16,10 @@
 #include "customers/tfmcustreg.h"
 #include "customers/tfmqrcustout.h"
 #include "db/query.h"
+#include "db/schema.h"
+#include "db/session.h"
 #include "db/table.h"
+#include "db/tablemodel.h"
 #include "report/report.h"
 #include "service/service.h"
 #include "ui/dbgrid.h"
@@ -131,23 +136,51 @@ int main(int argc, char** argv) {
     const QString company = indexTerm(plain, "Customers:Company");
     constexpr int kVisible = 30; // rows a register window shows
 
-    // Opening: the window with its grid painted, against reading the first screen of rows.
+    db::Session session(QStringLiteral("sBench"));
+    for (const db::TableInfo& t : db::programTables())
+        if (!t.password.isEmpty())
+            session.AddPassword(t.password);
+    auto customersTable = [&](db::Table& t) {
+        t.setSession(&session);
+        t.setDatabaseName(o.cache);
+        t.setTableName(QStringLiteral("Customers"));
+        t.setIndexName(QStringLiteral("Company"));
+    };
+    // The program keeps its connection while windows are open; so does the benchmark.
+    db::Table keeper;
+    customersTable(keeper);
+    keeper.Open();
+
+    // Each figure: the whole window ("window"), the table layer doing the reading the window
+    // does ("layer"), and plain SQLite statements reading the same records ("sqlite").
+    const int page = db::TableModel::kPageSize;
+
+    // Opening: the first page of customers by company.
+    print("open customer register window",
+          timeIt(3,
+                 [](int) {
+                     TfmCustreg w(nullptr);
+                     w.show();
+                     settle();
+                     w.gdCustreg->viewport()->repaint();
+                     w.hide();
+                 }),
+          "ms");
     {
         Stmt first(plain, QStringLiteral("SELECT rowid, * FROM Customers ORDER BY %1, rowid "
                                          "LIMIT %2")
                               .arg(company)
-                              .arg(kVisible)
+                              .arg(page)
                               .toUtf8()
                               .constData());
         comparePair(
-            "open customer register", 3,
-            [](int) {
-                TfmCustreg w(nullptr);
-                w.show();
-                settle();
-                w.gdCustreg->viewport()->repaint();
-                w.table()->Cancel();
-                w.hide();
+            "open customer register", 20,
+            [&](int) {
+                db::Table t;
+                customersTable(t);
+                t.Open();
+                t.readRows(0, page);
+                t.Close();
             },
             [&](int) {
                 while (first.step())
@@ -156,24 +189,38 @@ int main(int argc, char** argv) {
             });
     }
 
-    // One keystroke in the search box: the cursor moves to the first match and the grid shows
-    // it, against seeking the first match and reading a screen of rows from it.
+    // One keystroke in the search box: the first customer whose company begins so, and a
+    // screen of customers from there.
+    const char* const prefixes[] = {"Ma", "Gr", "Wi", "Ha", "Su", "Ce", "Or"};
     {
         TfmCustreg w(nullptr);
         w.show();
         settle();
-        const char* const prefixes[] = {"Ma", "Gr", "Wi", "Ha", "Su", "Ce", "Or"};
+        print("search keystroke window",
+              timeIt(20,
+                     [&](int i) {
+                         w.edSearch->setText(QLatin1String(prefixes[(i + 7) % 7]));
+                         w.gdCustreg->viewport()->repaint();
+                     }),
+              "ms");
+        w.close();
+    }
+    {
         Stmt seek(plain, QStringLiteral("SELECT rowid, * FROM Customers WHERE %1 >= ?1 ORDER BY "
                                         "%1, rowid LIMIT %2")
                              .arg(company)
                              .arg(kVisible)
                              .toUtf8()
                              .constData());
+        db::Table t;
+        customersTable(t);
+        t.Open();
         comparePair(
-            "search keystroke", 20,
+            "search keystroke", 50,
             [&](int i) {
-                w.edSearch->setText(QLatin1String(prefixes[(i + 7) % 7]));
-                w.gdCustreg->viewport()->repaint();
+                t.Locate(QStringLiteral("Company"), QLatin1String(prefixes[(i + 7) % 7]),
+                         db::LocateCaseInsensitive | db::LocatePartialKey);
+                t.readRowsAfter(t.currentRecord(), kVisible);
             },
             [&](int i) {
                 seek.text(1, prefixes[(i + 7) % 7]);
@@ -181,11 +228,21 @@ int main(int argc, char** argv) {
                     readRow(seek.st);
                 seek.reset();
             });
-        w.close();
     }
 
-    // The invoice history of the customer with 1 000 documents: sums, list and the rows of the
-    // first document, against the same statements in plain SQLite.
+    // The invoice history of the customer with 1 000 documents: the three sums, the list and
+    // the rows of the first document.
+    print("invoice history of 1000 documents window",
+          timeIt(3,
+                 [](int) {
+                     TfmCustInvoices w(nullptr, QLatin1String(kHistoryCustomer),
+                                       QStringLiteral("History customer"));
+                     w.show();
+                     settle();
+                     w.gdInvoices->viewport()->repaint();
+                     w.close();
+                 }),
+          "ms");
     {
         const QByteArray sums[] = {
             "SELECT SUM(Total) FROM IHead WHERE \"Customer no\" IS ?1 AND (Archived IS NULL) AND "
@@ -203,20 +260,27 @@ int main(int argc, char** argv) {
                          "no\" IS ?1 ORDER BY Due");
         Stmt rows(plain, "SELECT rowid, * FROM IRow WHERE ID IS ?1 ORDER BY ID, rowid");
         comparePair(
-            "invoice history of 1000 documents", 3,
-            [](int) {
-                TfmCustInvoices w(nullptr, QLatin1String(kHistoryCustomer),
-                                  QStringLiteral("History customer"));
-                w.show();
-                settle();
-                w.gdInvoices->viewport()->repaint();
-                w.close();
+            "invoice history of 1000 documents", 5,
+            [&](int) {
+                customers::historySums(session, o.cache, QLatin1String(kHistoryCustomer));
+                db::Query q;
+                q.setSession(&session);
+                q.setDatabaseName(o.cache);
+                customers::openHistoryList(q, QLatin1String(kHistoryCustomer));
+                db::Table r;
+                r.setSession(&session);
+                r.setDatabaseName(o.cache);
+                r.setTableName(QStringLiteral("IRow"));
+                r.setIndexName(QStringLiteral("ID"));
+                r.setMasterSource(&q, QStringLiteral("ID"), QStringLiteral("ID"));
+                r.Open();
+                r.readRows(0, page);
             },
             [&](int) {
-                for (auto& s : sumStatements) {
-                    s->text(1, kHistoryCustomer);
-                    s->step();
-                    s->reset();
+                for (auto& st : sumStatements) {
+                    st->text(1, kHistoryCustomer);
+                    st->step();
+                    st->reset();
                 }
                 list.text(1, kHistoryCustomer);
                 qint64 firstId = -1;
@@ -233,12 +297,13 @@ int main(int argc, char** argv) {
             });
     }
 
-    // One page of the phone list: 40 marked customers laid out, against reading them.
+    // One page of the phone list: 20 marked customers laid out ("window"), against the
+    // marked customers read through the filter and with plain SQLite.
     {
         TfmCustOut w(nullptr);
         customers::CustomerMarks marks(*w.dbCustOut);
         marks.clearAll();
-        for (int i = 0; i < 40; ++i) {
+        for (int i = 0; i < 20; ++i) {
             w.dbCustOut->Edit();
             w.dbCustOut->FieldByName(QStringLiteral("Mark")).setAsBoolean(true);
             w.dbCustOut->Post();
@@ -247,20 +312,26 @@ int main(int argc, char** argv) {
         w.dbCustOut->setFilter(QStringLiteral("MARK = True"));
         w.dbCustOut->setFiltered(true);
         std::unique_ptr<TfmqrCustOutBase> form = w.createReport(TfmCustOut::List::Phone);
+        int pages = 0;
+        print("print one list page window",
+              timeIt(5, [&](int) { pages = form->report()->prepare().pageCount(); }), "ms");
+        print("print one list page: pages", pages, "");
         Stmt marked(plain, QStringLiteral("SELECT rowid, * FROM Customers WHERE Mark = 1 ORDER BY "
                                           "%1, rowid")
                                .arg(company)
                                .toUtf8()
                                .constData());
-        int pages = 0;
         comparePair(
-            "print one list page", 5, [&](int) { pages = form->report()->prepare().pageCount(); },
+            "print one list page", 5,
+            [&](int) {
+                for (w.dbCustOut->First(); !w.dbCustOut->Eof(); w.dbCustOut->Next())
+                    w.dbCustOut->currentRecord();
+            },
             [&](int) {
                 while (marked.step())
                     readRow(marked.st);
                 marked.reset();
             });
-        print("print one list page: pages", pages, "");
         w.dbCustOut->setFiltered(false);
         marks.clearAll();
         w.close();

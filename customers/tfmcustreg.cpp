@@ -13,6 +13,7 @@
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/keys.h"
+#include "ui/searchrow.h"
 
 #include <QAction>
 #include <QEvent>
@@ -223,24 +224,11 @@ TfmCustreg::TfmCustreg(QWidget* owner)
     grid->setColumnStretch(3, 1);
 
     // Finding a customer among many: the leading part of the field the list is sorted by.
-    auto* search = new QHBoxLayout;
+    QHBoxLayout* search = ui::searchRow(body(), &edSearch, &lbSortOrder);
     search->setContentsMargins(6, 4, 6, 0);
-    auto* sortCaption = new QLabel(QStringLiteral("Sort order:"), body());
-    sortCaption->setObjectName(QStringLiteral("lbSortCaption"));
-    lbSortOrder = new QLabel(QStringLiteral("Company"), body());
-    lbSortOrder->setObjectName(QStringLiteral("lbSortOrder"));
-    auto* searchCaption = new QLabel(QStringLiteral("Search:"), body());
-    searchCaption->setObjectName(QStringLiteral("lbSearch"));
-    edSearch = new QLineEdit(body());
-    edSearch->setObjectName(QStringLiteral("edSearch"));
-    searchCaption->setBuddy(edSearch);
+    lbSortOrder->setText(QStringLiteral("Company"));
     connect(edSearch, &QLineEdit::textChanged, this, &TfmCustreg::edSearchChange);
     ui::EnterMovesFocus::install(edSearch);
-    search->addWidget(sortCaption);
-    search->addWidget(lbSortOrder);
-    search->addSpacing(20);
-    search->addWidget(searchCaption);
-    search->addWidget(edSearch, 1);
 
     auto* layout = new QVBoxLayout(body());
     layout->setContentsMargins(0, 0, 0, 0);

@@ -8,6 +8,7 @@
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/keys.h"
+#include "ui/searchrow.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -42,14 +43,8 @@ TfmProdreg::TfmProdreg(QWidget* owner)
         throw db::Abort();
     };
 
-    auto* sortCaption = new QLabel(QStringLiteral("Sort order:"), body());
-    sortCaption->setObjectName(QStringLiteral("lbSortCaption"));
-    lbSortOrder = new QLabel(QStringLiteral("Code"), body());
-    lbSortOrder->setObjectName(QStringLiteral("lbSortOrder"));
-    auto* searchCaption = new QLabel(QStringLiteral("Search:"), body());
-    searchCaption->setObjectName(QStringLiteral("lbSearch"));
-    edSearch = new QLineEdit(body());
-    edSearch->setObjectName(QStringLiteral("edSearch"));
+    QHBoxLayout* top = ui::searchRow(body(), &edSearch, &lbSortOrder);
+    lbSortOrder->setText(QStringLiteral("Code"));
     edSearch->installEventFilter(this);
     connect(edSearch, &QLineEdit::textChanged, this, &TfmProdreg::edSearchChange);
 
@@ -112,12 +107,6 @@ TfmProdreg::TfmProdreg(QWidget* owner)
 
     auto* layout = new QGridLayout(body());
     layout->setContentsMargins(10, 10, 10, 10);
-    auto* top = new QHBoxLayout;
-    top->addWidget(sortCaption);
-    top->addWidget(lbSortOrder);
-    top->addSpacing(20);
-    top->addWidget(searchCaption);
-    top->addWidget(edSearch, 1);
     layout->addLayout(top, 0, 0, 1, 4);
     layout->addWidget(gdProdreg, 1, 0, 1, 4);
     auto row = [&](int r, int c, const char* name, const QString& text, QWidget* w) {

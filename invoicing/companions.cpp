@@ -15,6 +15,7 @@
 #include "ui/dbnavigator.h"
 #include "ui/dialogs.h"
 #include "ui/keys.h"
+#include "ui/searchrow.h"
 
 #include <QDateEdit>
 #include <QFormLayout>
@@ -70,25 +71,6 @@ db::Table* editorRowForEdit() {
     else if (rows->State() == db::DataSetState::Browse)
         rows->Edit();
     return rows;
-}
-
-// A search box and a sort order label above a grid, as both look-ups have them.
-QHBoxLayout* searchRow(QWidget* parent, QLineEdit** search, QLabel** sortOrder) {
-    auto* row = new QHBoxLayout;
-    auto* sortCaption = new QLabel(QStringLiteral("Sort order:"), parent);
-    sortCaption->setObjectName(QStringLiteral("lbSortCaption"));
-    *sortOrder = new QLabel(parent);
-    (*sortOrder)->setObjectName(QStringLiteral("lbSortOrder"));
-    auto* searchCaption = new QLabel(QStringLiteral("Search:"), parent);
-    searchCaption->setObjectName(QStringLiteral("lbSearch"));
-    *search = new QLineEdit(parent);
-    (*search)->setObjectName(QStringLiteral("edSearch"));
-    row->addWidget(sortCaption);
-    row->addWidget(*sortOrder);
-    row->addSpacing(20);
-    row->addWidget(searchCaption);
-    row->addWidget(*search, 1);
-    return row;
 }
 
 // Column widths of a look-up grid: one column takes the room that is left.
@@ -199,7 +181,7 @@ TfmCustGet::TfmCustGet(QWidget* owner)
     dbCustGet->setTableName(QStringLiteral("Customers"));
 
     auto* layout = new QVBoxLayout(body());
-    QHBoxLayout* top = searchRow(body(), &edSearch, &lbSortOrder);
+    QHBoxLayout* top = ui::searchRow(body(), &edSearch, &lbSortOrder);
     btnNew = button(body(), "btnNew", QStringLiteral("Customer register"));
     btnNew->setToolTip(QStringLiteral("Add, change and delete customers"));
     top->addWidget(btnNew);
@@ -336,7 +318,7 @@ TfmProdGet::TfmProdGet(QWidget* owner)
     dbArtsok->setTableName(QStringLiteral("Products"));
 
     auto* layout = new QVBoxLayout(body());
-    QHBoxLayout* top = searchRow(body(), &edSearch, &lbSortOrder);
+    QHBoxLayout* top = ui::searchRow(body(), &edSearch, &lbSortOrder);
     btnNewProduct = button(body(), "btnNewProduct", QStringLiteral("Register new product"));
     top->addWidget(btnNewProduct);
     layout->addLayout(top);

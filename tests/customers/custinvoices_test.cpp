@@ -14,16 +14,6 @@ QString sum(const char* amount) {
     return customers::formatSum(*Currency::parse(QLatin1String(amount)));
 }
 
-QStringList previewTexts(QWidget* window) {
-    QStringList out;
-    auto* preview = static_cast<report::PreviewWindow*>(window);
-    for (const report::PreparedPage& page : preview->document().pages)
-        for (const report::PlacedElement& e : page.elements)
-            if (e.visible && !e.text.isEmpty())
-                out << e.text;
-    return out;
-}
-
 } // namespace
 
 TEST_F(CustomersTest, HistorySumsCountOnlyWhatIsOwedAndWhatWasPaid) {

@@ -5,6 +5,7 @@
 #include "db/field.h"
 #include "db/session.h"
 #include "db/table.h"
+#include "report/preview.h"
 #include "service/service.h"
 
 #include "support/testenv.h"
@@ -16,6 +17,17 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+// Every text the print preview shows, page after page.
+inline QStringList previewTexts(QWidget* window) {
+    QStringList out;
+    auto* preview = static_cast<report::PreviewWindow*>(window);
+    for (const report::PreparedPage& page : preview->document().pages)
+        for (const report::PlacedElement& e : page.elements)
+            if (e.visible && !e.text.isEmpty())
+                out << e.text;
+    return out;
+}
 
 // A data directory with every table, the company's country set, and every message answered.
 class CustomersTest : public ::testing::Test {

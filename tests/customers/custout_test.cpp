@@ -21,17 +21,6 @@ QStringList marked(db::Table& t) {
     return out;
 }
 
-// Every text the preview shows, page after page.
-QStringList previewTexts(QWidget* window) {
-    QStringList out;
-    auto* preview = static_cast<report::PreviewWindow*>(window);
-    for (const report::PreparedPage& page : preview->document().pages)
-        for (const report::PlacedElement& e : page.elements)
-            if (e.visible && !e.text.isEmpty())
-                out << e.text;
-    return out;
-}
-
 QString pdfText(const QString& file) {
     return runTool(QStringLiteral("pdftotext"),
                    {QStringLiteral("-layout"), file, QStringLiteral("-")})

@@ -2,6 +2,7 @@
 
 #include "customers/tfmcustreg.h"
 #include "db/dberror.h"
+#include "db/nocase.h"
 #include "invoicing/companions.h"
 #include "service/settingsfile.h"
 #include "ui/dbcontrols.h"
@@ -14,6 +15,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -362,5 +365,36 @@ TEST_F(CustomersTest, TheLookUpOpensTheRegisterByButtonAndNavigator) {
     lookup.dbnCustGet->button(ui::DBNavigator::Button::Insert)->click();
     EXPECT_EQ(modal.shown(), (QStringList{"TfmCustreg", "TfmCustreg"}));
     lookup.close();
+    EXPECT_TRUE(messages.empty()) << messages.texts().join("|").toStdString();
+}
+
+TEST_F(CustomersTest, AnOlderFileWithoutTheElectronicInvoiceFieldsStillWorks) {
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(dir.file(QStringLiteral("MRV.db")).toUtf8().constData(), &db),
+                  SQLITE_OK);
+        // The file's indexes compare as the table layer does.
+        db::registerNoCase(db);
+        for (const char* column : {"Country code", "Buyer reference", "E-invoice format"}) {
+            const QByteArray sql =
+                QByteArray("ALTER TABLE Customers DROP COLUMN \"") + column + "\"";
+            ASSERT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK)
+                << sqlite3_errmsg(db);
+        }
+        sqlite3_close(db);
+    }
+    {
+        TfmCustreg w(nullptr);
+        w.show();
+        QApplication::setActiveWindow(&w);
+        EXPECT_FALSE(box(&w, "dbedCountryCode")->isEnabled());
+        EXPECT_FALSE(w.findChild<ui::DBComboBox*>(QStringLiteral("cbEInvoiceFormat"))->isEnabled());
+        button(&w, "btnNew")->click();
+        type(box(&w, "dbedCustNo"), QStringLiteral("1"));
+        type(box(&w, "dbedCompany"), QStringLiteral("Alpha"));
+        w.close();
+        EXPECT_FALSE(w.isVisible());
+    }
+    EXPECT_EQ(stored(QStringLiteral("Company")), QStringList{"Alpha"});
     EXPECT_TRUE(messages.empty()) << messages.texts().join("|").toStdString();
 }

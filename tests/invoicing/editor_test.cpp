@@ -5,6 +5,7 @@
 #include "ui/dbgrid.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QProcess>
@@ -234,6 +235,18 @@ TEST_F(EditorTest, NewCustomerPanelNumbersAndStoresTheCustomer) {
     ed.edNewCustNo->setText(QStringLiteral("10"));
     ed.edNewCity->setText(QStringLiteral("Malmö"));
     ed.edNewCreditLimit->setText(QStringLiteral("lots"));
+    // The electronic invoice data: a country code that is not two letters is refused.
+    EXPECT_EQ(ed.edNewCountryCode->text(), Service::CompanyCountry.toUpper());
+    ed.edNewCountryCode->setText(QStringLiteral("S1"));
+    messages.clear();
+    ed.btnSave1Click();
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].startsWith(QStringLiteral("Country code: \"S1\"")));
+    EXPECT_TRUE(ed.pnlCustreg->isVisibleTo(&ed));
+    ed.edNewCountryCode->setText(QStringLiteral("se"));
+    ed.edNewBuyerReference->setText(QStringLiteral("991-12345-06"));
+    ASSERT_EQ(ed.cbNewEInvoiceFormat->itemText(1), QStringLiteral("Factur-X"));
+    ed.cbNewEInvoiceFormat->setCurrentIndex(1);
     ed.btnSave1Click();
     EXPECT_FALSE(ed.pnlCustreg->isVisibleTo(&ed));
     EXPECT_EQ(ed.edCustNo->text(), QStringLiteral("10"));
@@ -243,7 +256,13 @@ TEST_F(EditorTest, NewCustomerPanelNumbersAndStoresTheCustomer) {
     EXPECT_EQ(c->FieldByName(QStringLiteral("Reference")).AsString(), QStringLiteral("Eva"));
     EXPECT_TRUE(c->FieldByName(QStringLiteral("Credit limit")).AsCurrency().isZero());
     EXPECT_EQ(c->FieldByName(QStringLiteral("Registered")).AsDate(), QDate::currentDate());
+    EXPECT_EQ(c->FieldByName(QStringLiteral("Country code")).AsString(), QStringLiteral("SE"));
+    EXPECT_EQ(c->FieldByName(QStringLiteral("Buyer reference")).AsString(),
+              QStringLiteral("991-12345-06"));
+    EXPECT_EQ(c->FieldByName(QStringLiteral("E-invoice format")).AsString(),
+              QStringLiteral("Factur-X"));
     EXPECT_TRUE(ed.edNewCompany->text().isEmpty()) << "the panel is emptied";
+    EXPECT_EQ(ed.cbNewEInvoiceFormat->currentIndex(), 0);
 }
 
 TEST_F(EditorTest, AbortAndNewAskToSaveWhatIsPending) {
