@@ -140,23 +140,19 @@ void resetStatistics(db::Table& t) {
         return;
     db::Transaction transaction(t.database());
     try {
-        // Only customers with sales in the period change; the others are not touched.
-        withFilter(t, QStringLiteral("\"Periods sales\" <> 0"), [&t] {
-            db::Field& total = t.FieldByName(QStringLiteral("Total Sales"));
-            db::Field& period = t.FieldByName(QStringLiteral("Periods sales"));
-            const int count = t.RecordCount();
-            t.First();
-            for (int i = 0; i < count && !t.IsEmpty(); ++i) {
-                t.Edit();
-                total.setAsCurrency(total.AsCurrency() + period.AsCurrency());
-                period.setAsCurrency(Currency());
-                if (!t.Post())
-                    throw db::EngineError(db::InvalidOperation,
-                                          QStringLiteral("The statistics reset was stopped."));
-                // The posted customer has left the filter; the next one is the first again.
-                t.First();
-            }
-        });
+        db::Field& total = t.FieldByName(QStringLiteral("Total Sales"));
+        db::Field& period = t.FieldByName(QStringLiteral("Periods sales"));
+        for (t.First(); !t.Eof(); t.Next()) {
+            // Customers without sales in the period keep what they have.
+            if (period.IsNull() || period.AsCurrency().isZero())
+                continue;
+            t.Edit();
+            total.setAsCurrency(total.AsCurrency() + period.AsCurrency());
+            period.setAsCurrency(Currency());
+            if (!t.Post())
+                throw db::EngineError(db::InvalidOperation,
+                                      QStringLiteral("The statistics reset was stopped."));
+        }
         transaction.commit();
     } catch (...) {
         t.Cancel();
