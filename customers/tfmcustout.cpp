@@ -16,8 +16,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -61,6 +63,13 @@ TfmCustOut::TfmCustOut(QWidget* owner)
     });
     gdCustOut->setRowTextColor(
         [this](const ui::GridRow&) { return palette().color(QPalette::WindowText); });
+    // The marks are the selection here; the grid's own selection would look like one, so the
+    // current row shows only by its focus frame.
+    gdCustOut->setSelectionMode(QAbstractItemView::NoSelection);
+    connect(gdCustOut->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (gdCustOut->selectionModel()->hasSelection())
+            gdCustOut->selectionModel()->clearSelection();
+    });
     gdCustOut->viewport()->installEventFilter(this);
     connect(gdCustOut, &ui::DBGrid::titleClick, this, &TfmCustOut::gdCustOutTitleClick);
 
@@ -73,7 +82,14 @@ TfmCustOut::TfmCustOut(QWidget* owner)
         QStringLiteral("Select customers by clicking on them while pressing the Ctrl key \n"
                        "or by clicking on first and last while pressing the Shift key.\n"
                        "Start printing with a button"));
-    mNote->setFixedHeight(64);
+    mNote->setLineWrapMode(QPlainTextEdit::NoWrap);
+    mNote->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mNote->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const QFontMetrics metrics(mNote->font());
+    mNote->setFixedSize(metrics.horizontalAdvance(QStringLiteral(
+                            "or by clicking on first and last while pressing the Shift key.")) +
+                            24,
+                        metrics.lineSpacing() * 3 + 14);
     auto button = [this](const char* name, const QString& caption, List list) {
         auto* b = new QPushButton(caption, pnlPrint);
         b->setObjectName(QString::fromLatin1(name));

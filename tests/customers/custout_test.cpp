@@ -1,7 +1,10 @@
 #include "customersfixture.h"
 
 #include "customers/custmarks.h"
+#include "customers/tfmcustinvoices.h"
 #include "customers/tfmcustout.h"
+#include "customers/tfmcustreg.h"
+#include "customers/tfmprodreg.h"
 #include "report/preview.h"
 #include "service/dates.h"
 
@@ -10,6 +13,7 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -210,4 +214,47 @@ TEST_F(CustOutTest, PdfFileNamesCarryTheShortDateAndNeverAFolder) {
     EXPECT_FALSE(us.contains(QLatin1Char('/'))) << us.toStdString();
     EXPECT_TRUE(us.startsWith(QStringLiteral("Customers all data 12-24-")));
     QLocale::setDefault(before);
+}
+
+TEST_F(CustOutTest, RendersTheWindowsWhenAsked) {
+    const QString out = QString::fromLocal8Bit(qgetenv("MEROVIA_RENDER_DIR"));
+    if (out.isEmpty())
+        GTEST_SKIP() << "MEROVIA_RENDER_DIR not set";
+    auto grab = [&](QWidget* w, const char* name) {
+        w->show();
+        w->raise();
+        w->activateWindow();
+        QTest::qWait(200);
+        EXPECT_TRUE(w->grab().save(out + QLatin1Char('/') + QLatin1String(name)));
+    };
+    ModalScript modal;
+    {
+        TfmCustreg w(nullptr);
+        grab(&w, "custreg.png");
+        w.close();
+    }
+    {
+        TfmCustOut w(nullptr);
+        locate(*w.dbCustOut, "Beta");
+        w.gdCustOutCellClick(Qt::ControlModifier);
+        grab(&w, "custout.png");
+        w.cbAll->setChecked(true);
+        for (QPushButton* b : {w.btnTelefon, w.btnAdress}) {
+            const QString name = b->objectName() + QStringLiteral(".png");
+            modal.on(QStringLiteral("ReportPreview"), [&grab, name](QWidget* p) {
+                p->resize(900, 1000);
+                grab(p, name.toLatin1().constData());
+            });
+            b->click();
+        }
+        w.close();
+    }
+    addHead({"Invoice", "1", "1001", "500", true, "200"});
+    addHead({"Invoice", "1", "", "300", false});
+    TfmCustInvoices h(nullptr, "1", "Alpha");
+    grab(&h, "custinvoices.png");
+    h.close();
+    TfmProdreg p(nullptr);
+    grab(&p, "prodreg.png");
+    p.close();
 }
