@@ -1,12 +1,22 @@
 // The customers add-on: module tag "CustModule", commands under "&Customers".
-#include "customers/commands.h"
 #include "plugins/addon.h"
+
+#include <QMetaObject>
 
 #include <memory>
 
 namespace {
 std::unique_ptr<TupfPlugin> plugin;
+
+// "Customer register": the program's window of that name, shown modally and released.
+void showRegister(QObject* sender) {
+    const TupfClassFactory create = upfGetClass(QStringLiteral("TfmCustreg"));
+    if (!create)
+        throw EupfAppServicesError(QStringLiteral("The customer register is not available."));
+    std::unique_ptr<QObject> window(create(sender));
+    QMetaObject::invokeMethod(window.get(), "execute");
 }
+} // namespace
 
 MRV_PACKAGE_UNITS("MRVCust")
 
@@ -16,8 +26,7 @@ MRV_REGISTER_ROUTINE(Mrvcust) {
     plugin = std::make_unique<TupfPlugin>(
         QStringLiteral("CustModule"), QStringLiteral("Customers v. 10.3.5.0"), QStringLiteral("4"));
     upfServices().RegisterPlugin(plugin.get());
-    TupfCommand command(QStringLiteral("Customer register"),
-                        MakeNotifyEvent<customers::openCustomerRegister>());
+    TupfCommand command(QStringLiteral("Customer register"), MakeNotifyEvent<showRegister>());
     upfServices().AddCommand(plugin.get(), &command);
 }
 

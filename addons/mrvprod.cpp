@@ -1,12 +1,22 @@
 // The products add-on: module tag "ProdModule", commands under "&Products".
-#include "customers/commands.h"
 #include "plugins/addon.h"
+
+#include <QMetaObject>
 
 #include <memory>
 
 namespace {
 std::unique_ptr<TupfPlugin> plugin;
+
+// "Product register": the program's window of that name, shown modally and released.
+void showRegister(QObject* sender) {
+    const TupfClassFactory create = upfGetClass(QStringLiteral("TfmProdreg"));
+    if (!create)
+        throw EupfAppServicesError(QStringLiteral("The product register is not available."));
+    std::unique_ptr<QObject> window(create(sender));
+    QMetaObject::invokeMethod(window.get(), "execute");
 }
+} // namespace
 
 MRV_PACKAGE_UNITS("MRVProd")
 
@@ -16,8 +26,7 @@ MRV_REGISTER_ROUTINE(Mrvprod) {
     plugin = std::make_unique<TupfPlugin>(
         QStringLiteral("ProdModule"), QStringLiteral("Products v. 10.3.5.0"), QStringLiteral("2"));
     upfServices().RegisterPlugin(plugin.get());
-    TupfCommand command(QStringLiteral("Product register"),
-                        MakeNotifyEvent<customers::openProductRegister>());
+    TupfCommand command(QStringLiteral("Product register"), MakeNotifyEvent<showRegister>());
     upfServices().AddCommand(plugin.get(), &command);
 }
 

@@ -55,9 +55,7 @@ function(merovia_add_addon name)
         PREFIX ""
         SUFFIX ".bpl"
         LIBRARY_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIRECTORY}
-        # A package copied elsewhere (the tests' own package folders) still finds the
-        # program's libraries it links beside mrv_plugins.
-        BUILD_RPATH "\$ORIGIN/../lib;${PROJECT_BINARY_DIR}/lib"
+        BUILD_RPATH "\$ORIGIN/../lib"
         AUTOMOC ON)
 endfunction()
 

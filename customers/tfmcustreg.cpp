@@ -458,3 +458,7 @@ void TfmCustreg::saveCounter() {
     if (!ini.updateFile(&error))
         ui::ShowError(error);
 }
+
+int TfmCustreg::execute() {
+    return ui::showModalKeep(this);
+}

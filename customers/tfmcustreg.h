@@ -73,6 +73,9 @@ public:
     QAction* mnPrint = nullptr;
     QAction* Resetstatistics1 = nullptr;
 
+    // Shows the window modally (the add-on's menu command); the caller releases it.
+    Q_INVOKABLE int execute();
+
 public slots:
     void btnNewClick();
     void btnDeleteClick();

@@ -189,3 +189,7 @@ void TfmProdreg::mnResetStatisticsClick() {
         ui::ShowError(e.message());
     }
 }
+
+int TfmProdreg::execute() {
+    return ui::showModalKeep(this);
+}

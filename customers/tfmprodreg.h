@@ -39,6 +39,9 @@ public:
     QPushButton* btnDelete = nullptr;
     QAction* mnResetStatistics = nullptr;
 
+    // Shows the window modally (the add-on's menu command); the caller releases it.
+    Q_INVOKABLE int execute();
+
 public slots:
     void btnDeleteClick();
     void edSearchChange(const QString& text);
