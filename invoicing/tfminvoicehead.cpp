@@ -16,6 +16,7 @@
 #include "service/settingsfile.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
+#include "ui/numberbox.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -360,8 +361,15 @@ void TfmInvoice::btnSave1Click() {
         edNewCountryCode->selectAll();
         return;
     }
-    // A credit limit that is not an amount counts as no limit.
-    const std::optional<Currency> limit = Currency::parse(edNewCreditLimit->text().trimmed());
+    // A credit limit that is not an amount is refused, never stored as no limit; an empty box
+    // is no limit.
+    const ui::NumberReading limit =
+        ui::NumberRule::amount(QStringLiteral("Credit limit"), Currency())
+            .read(edNewCreditLimit->text());
+    if (!limit.ok) {
+        ui::refuseInBox(edNewCreditLimit, limit.message);
+        return;
+    }
     try {
         dbCustomers->Append();
         auto set = [this](const char* field, const QLineEdit* box) {
@@ -380,8 +388,7 @@ void TfmInvoice::btnSave1Click() {
         set("Phone", edNewPhone);
         set("Fax", edNewFax);
         set("Mobile", edNewMobile);
-        dbCustomers->FieldByName(QStringLiteral("Credit limit"))
-            .setAsCurrency(limit.value_or(Currency()));
+        dbCustomers->FieldByName(QStringLiteral("Credit limit")).setAsCurrency(limit.amount);
         set("Note", edNewNote);
         dbCustomers->FieldByName(QStringLiteral("Registered")).setAsDate(QDate::currentDate());
         // An older file may lack the fields of electronic invoices.

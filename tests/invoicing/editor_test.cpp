@@ -247,14 +247,25 @@ TEST_F(EditorTest, NewCustomerPanelNumbersAndStoresTheCustomer) {
     ed.edNewBuyerReference->setText(QStringLiteral("991-12345-06"));
     ASSERT_EQ(ed.cbNewEInvoiceFormat->itemText(1), QStringLiteral("Factur-X"));
     ed.cbNewEInvoiceFormat->setCurrentIndex(1);
+    // A credit limit that is not an amount is refused, not stored as no limit.
+    messages.clear();
     ed.btnSave1Click();
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].contains(QStringLiteral("Credit limit")))
+        << messages.texts()[0].toStdString();
+    EXPECT_TRUE(ed.pnlCustreg->isVisibleTo(&ed));
+    EXPECT_FALSE(customers()->Locate(QStringLiteral("Cust. no"), QStringLiteral("10")));
+    ed.edNewCreditLimit->setText(QStringLiteral("1500"));
+    messages.clear();
+    ed.btnSave1Click();
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(u'|').toStdString();
     EXPECT_FALSE(ed.pnlCustreg->isVisibleTo(&ed));
     EXPECT_EQ(ed.edCustNo->text(), QStringLiteral("10"));
     auto c = customers();
     ASSERT_TRUE(c->Locate(QStringLiteral("Cust. no"), QStringLiteral("10")));
     EXPECT_EQ(c->FieldByName(QStringLiteral("City")).AsString(), QStringLiteral("Malmö"));
     EXPECT_EQ(c->FieldByName(QStringLiteral("Reference")).AsString(), QStringLiteral("Eva"));
-    EXPECT_TRUE(c->FieldByName(QStringLiteral("Credit limit")).AsCurrency().isZero());
+    EXPECT_EQ(c->FieldByName(QStringLiteral("Credit limit")).AsCurrency(), money("1500"));
     EXPECT_EQ(c->FieldByName(QStringLiteral("Registered")).AsDate(), QDate::currentDate());
     EXPECT_EQ(c->FieldByName(QStringLiteral("Country code")).AsString(), QStringLiteral("SE"));
     EXPECT_EQ(c->FieldByName(QStringLiteral("Buyer reference")).AsString(),
