@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test bench fuzz crash format clean
 
 all: build
 
@@ -28,6 +28,14 @@ test: build
 
 bench: build
 	@scripts/run-benchmarks $(BUILD_DIR)
+
+# Each fuzz target for FUZZ_SECONDS (600) in the clang build folder build-fuzz.
+fuzz: deps
+	@scripts/run-fuzz
+
+# The crash test's long run: CRASH_RUNS (500) kills of the saving driver.
+crash: build
+	@$(BUILD_DIR)/tests/crash_test --runs $${CRASH_RUNS:-500}
 
 format:
 	@scripts/format

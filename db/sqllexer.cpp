@@ -54,6 +54,10 @@ std::vector<Token> tokenize(const QString& s) {
                     closed = true;
                     break;
                 }
+                // SQLite reads a statement only up to its first NUL, so one inside a text or
+                // a name would cut the rewritten statement short.
+                if (s[i].isNull())
+                    syntaxError(QStringLiteral("a text or name cannot hold the character NUL"), i);
                 text += s[i++];
             }
             if (!closed)

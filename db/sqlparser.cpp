@@ -298,10 +298,6 @@ NodePtr Parser::primary() {
             node->args.push_back(std::move(inner));
             return node;
         }
-        if (t.text == QLatin1String("*")) {
-            ++m_pos;
-            return make(Node::Star, QStringLiteral("*"), t.pos);
-        }
         syntaxError(QStringLiteral("unexpected '%1'").arg(t.text), t.pos);
     case Token::Ident: {
         const QString up = t.text.toUpper();
@@ -341,7 +337,12 @@ NodePtr Parser::primary() {
             auto node = make(Node::Func, up, t.pos);
             if (acceptWord("DISTINCT"))
                 node->distinct = true;
-            if (!atOp(")")) {
+            // "*" stands only as the whole argument list (COUNT(*)); anywhere else SQLite
+            // would not read it.
+            if (atOp("*") && peek(1).kind == Token::Op && peek(1).text == QLatin1String(")")) {
+                node->args.push_back(make(Node::Star, QStringLiteral("*"), peek().pos));
+                ++m_pos;
+            } else if (!atOp(")")) {
                 do
                     node->args.push_back(expr());
                 while (acceptOp(","));

@@ -279,3 +279,28 @@ TEST(SqlRewriter, NumbersTooLargeForMoneyAreEngineErrors) {
               QStringLiteral("(\"Price\" < 9223372036854770000)"));
     EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM Products WHERE Stock > 1e300")), 0);
 }
+
+TEST(SqlRewriter, ANulInsideATextOrNameIsRefused) {
+    // Found by fuzzing: SQLite reads a statement only up to its first NUL, so the rewritten
+    // statement was cut short inside its text.
+    const QString nul(QChar(0));
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM VAT WHERE Description = 'a") + nul +
+                      QStringLiteral("b'")),
+              db::SqlSyntax);
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT \"Desc") + nul + QStringLiteral("\" FROM VAT")),
+              db::SqlSyntax);
+    EXPECT_THROW(
+        rewriteCondition(QStringLiteral("Document = 'Packing") + nul + QStringLiteral(" slip'"),
+                         table("IHead")),
+        db::EngineError);
+}
+
+TEST(SqlRewriter, AStarIsAnArgumentListOrAColumnListOnly) {
+    // Found by fuzzing: "(*)" was taken as an operand and written out as SQL SQLite cannot read.
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT SUM(Total) / COUNT=(*) FROM IHead")), db::SqlSyntax);
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT 1 + * FROM VAT")), db::SqlSyntax);
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT MAX(*, 1) FROM VAT")), db::SqlSyntax);
+    EXPECT_EQ(rw(QStringLiteral("SELECT COUNT(*) AS N FROM VAT")).sql,
+              QStringLiteral("SELECT COUNT(*) AS \"N\" FROM \"VAT\""));
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT v.* FROM VAT v")), 0);
+}
