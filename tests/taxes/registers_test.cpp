@@ -1,5 +1,6 @@
 #include "taxesfixture.h"
 
+#include "db/database.h"
 #include "db/faultvfs.h"
 #include "db/tablemodel.h"
 #include "taxes/taxrules.h"
@@ -10,9 +11,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -523,4 +527,33 @@ TEST_F(TaxesTest, AVatRateKeepsItsCategoryAndExemptionReason) {
     EXPECT_EQ(stored(kVat, QStringLiteral("Category")), QStringList({"AE", ""}));
     EXPECT_EQ(stored(kVat, QStringLiteral("Exemption reason")),
               QStringList({"Reverse charge", ""}));
+}
+
+TEST_F(TaxesTest, ALockHeldByAnotherProgramIsReportedAndWhatWasTypedStays) {
+    addTaxes({{"Eco fee", 2.5}});
+    // Another program writes to the same database and keeps its lock longer than the
+    // engine's retries (15 times 100 ms).
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(db::Database::fileName(dir.path()).toUtf8().constData(), &other),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    TfmTaxes w(nullptr);
+    w.show();
+    type(box(&w, "dbedDescription"), QStringLiteral("Green fee"));
+    QElapsedTimer timer;
+    timer.start();
+    action(&w, "mnBack")->trigger();
+    EXPECT_GE(timer.elapsed(), 1400);
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].type, ui::MsgType::Error);
+    EXPECT_TRUE(messages.texts().first().contains(QLatin1String("locked by another program")))
+        << messages.texts().first().toStdString();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(box(&w, "dbedDescription")->text(), QStringLiteral("Green fee"));
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    // Once the other program lets go, the same entry is stored.
+    action(&w, "mnBack")->trigger();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(stored(kTaxes, kDescription), QStringList({"Green fee"}));
 }
