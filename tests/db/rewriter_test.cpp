@@ -304,3 +304,10 @@ TEST(SqlRewriter, AStarIsAnArgumentListOrAColumnListOnly) {
               QStringLiteral("SELECT COUNT(*) AS \"N\" FROM \"VAT\""));
     EXPECT_EQ(errorOf(QStringLiteral("SELECT v.* FROM VAT v")), 0);
 }
+
+TEST(SqlRewriter, AQualifiedStarIsAColumnListOnly) {
+    // Found by fuzzing: "t.*" inside a condition was written out as SQL SQLite cannot read.
+    EXPECT_THROW(rewriteCondition(QStringLiteral("Description.*"), table("TRow")), db::EngineError);
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM VAT v WHERE v.* = 1")), db::SqlSyntax);
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT v.*, v.\"VAT %\" FROM VAT v")), 0);
+}

@@ -99,6 +99,33 @@ TEST(SettingsFile, CrLfFilesStayCrLf) {
               QByteArray("[Invoice]\r\nTerms=30\r\nCopies=2\r\n"));
 }
 
+TEST(SettingsFile, AStrayCarriageReturnAtALineEndDoesNotTurnTheFileIntoCrLf) {
+    // Found by fuzzing: the return was written back before the line break, so the next read
+    // took the file for CR LF and every later write changed all its line ends.
+    TempDataDir dir;
+    dir.writeFile(QStringLiteral("lf.ini"), "[Company]\r\r\nName=Acme\r\r\nCity=York\n");
+    {
+        SettingsFile ini(dir.file(QStringLiteral("lf.ini")));
+        EXPECT_EQ(ini.readString(QStringLiteral("Company"), QStringLiteral("Name")),
+                  QStringLiteral("Acme"));
+        ini.writeString(QStringLiteral("Company"), QStringLiteral("City"), QStringLiteral("Leeds"));
+        ASSERT_TRUE(ini.updateFile());
+    }
+    const QByteArray once = dir.readFile(QStringLiteral("lf.ini"));
+    EXPECT_EQ(once, QByteArray("[Company]\r\nName=Acme\r\nCity=Leeds\r\n"));
+    SettingsFile again(dir.file(QStringLiteral("lf.ini")));
+    ASSERT_TRUE(again.updateFile());
+    EXPECT_EQ(dir.readFile(QStringLiteral("lf.ini")), once);
+
+    dir.writeFile(QStringLiteral("stray.ini"), "[A]\nKey=x\r\n[B]\rN\r\r");
+    SettingsFile first(dir.file(QStringLiteral("stray.ini")));
+    ASSERT_TRUE(first.updateFile());
+    const QByteArray written = dir.readFile(QStringLiteral("stray.ini"));
+    SettingsFile second(dir.file(QStringLiteral("stray.ini")));
+    ASSERT_TRUE(second.updateFile());
+    EXPECT_EQ(dir.readFile(QStringLiteral("stray.ini")), written);
+}
+
 TEST(SettingsFileDeathTest, CrashBetweenWriteAndRenameLeavesTheOldFileWhole) {
     TempDataDir dir;
     const QByteArray old = "[Invoice]\nLastTotalSeqNo=41\n";
