@@ -16,6 +16,10 @@ std::vector<Token> tokenize(const QString& s) {
     auto isIdentChar = [](QChar c) {
         return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
     };
+    // SQLite reads a statement only up to its first NUL, so one anywhere (in a text, a name,
+    // a comment that becomes part of a column's name) would cut the rewritten statement short.
+    if (const qsizetype nul = s.indexOf(QChar(0)); nul >= 0)
+        syntaxError(QStringLiteral("the text holds the character NUL"), int(nul));
     while (i < n) {
         const QChar c = s[i];
         if (c.isSpace()) {
@@ -54,10 +58,6 @@ std::vector<Token> tokenize(const QString& s) {
                     closed = true;
                     break;
                 }
-                // SQLite reads a statement only up to its first NUL, so one inside a text or
-                // a name would cut the rewritten statement short.
-                if (s[i].isNull())
-                    syntaxError(QStringLiteral("a text or name cannot hold the character NUL"), i);
                 text += s[i++];
             }
             if (!closed)

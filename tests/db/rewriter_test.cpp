@@ -280,14 +280,17 @@ TEST(SqlRewriter, NumbersTooLargeForMoneyAreEngineErrors) {
     EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM Products WHERE Stock > 1e300")), 0);
 }
 
-TEST(SqlRewriter, ANulInsideATextOrNameIsRefused) {
+TEST(SqlRewriter, ANulAnywhereIsRefused) {
     // Found by fuzzing: SQLite reads a statement only up to its first NUL, so the rewritten
-    // statement was cut short inside its text.
+    // statement was cut short inside its text, or inside a column name taken from a comment.
     const QString nul(QChar(0));
     EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM VAT WHERE Description = 'a") + nul +
                       QStringLiteral("b'")),
               db::SqlSyntax);
     EXPECT_EQ(errorOf(QStringLiteral("SELECT \"Desc") + nul + QStringLiteral("\" FROM VAT")),
+              db::SqlSyntax);
+    // In a comment it would end up in the name of a column that has no alias.
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT Code*2--") + nul + QStringLiteral("x\nFROM VAT")),
               db::SqlSyntax);
     EXPECT_THROW(
         rewriteCondition(QStringLiteral("Document = 'Packing") + nul + QStringLiteral(" slip'"),

@@ -20,7 +20,9 @@ namespace fuzz {
 // A broken promise of the code under test: says which, and stops the run so that the input
 // is kept as a crash.
 [[noreturn]] inline void fail(const char* what, const QString& detail = QString()) {
-    std::fprintf(stderr, "FUZZ CHECK FAILED: %s\n%s\n", what, detail.toUtf8().constData());
+    QByteArray shown = detail.toUtf8();
+    shown.replace('\0', "\\0");
+    std::fprintf(stderr, "FUZZ CHECK FAILED: %s\n%s\n", what, shown.constData());
     std::fflush(stderr);
     std::abort();
 }
