@@ -13,6 +13,9 @@ std::vector<Token> tokenize(const QString& s) {
     int i = 0;
     const int n = s.size();
     auto isIdentStart = [](QChar c) { return c.isLetter() || c == QLatin1Char('_'); };
+    // Numbers are written in ASCII digits; QChar::isDigit also takes the digits of other
+    // scripts, which SQLite does not read as a number.
+    auto isDigit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
     auto isIdentChar = [](QChar c) {
         return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
     };
@@ -65,22 +68,22 @@ std::vector<Token> tokenize(const QString& s) {
                                                     : QStringLiteral("unterminated name"),
                             t.pos);
             t.text = text;
-        } else if (c.isDigit() || (c == QLatin1Char('.') && i + 1 < n && s[i + 1].isDigit())) {
+        } else if (isDigit(c) || (c == QLatin1Char('.') && i + 1 < n && isDigit(s[i + 1]))) {
             t.kind = Token::Number;
             int j = i;
-            while (j < n && s[j].isDigit())
+            while (j < n && isDigit(s[j]))
                 ++j;
             if (j < n && s[j] == QLatin1Char('.')) {
                 ++j;
-                while (j < n && s[j].isDigit())
+                while (j < n && isDigit(s[j]))
                     ++j;
             }
             if (j < n && (s[j] == QLatin1Char('e') || s[j] == QLatin1Char('E'))) {
                 int k = j + 1;
                 if (k < n && (s[k] == QLatin1Char('+') || s[k] == QLatin1Char('-')))
                     ++k;
-                if (k < n && s[k].isDigit()) {
-                    while (k < n && s[k].isDigit())
+                if (k < n && isDigit(s[k])) {
+                    while (k < n && isDigit(s[k]))
                         ++k;
                     j = k;
                 }

@@ -1,6 +1,8 @@
 #include "db/dberror.h"
 #include "db/sqlsyntax.h"
 
+#include <QSet>
+
 namespace db::sql::detail {
 
 bool Parser::acceptWord(const char* w) {
@@ -333,6 +335,84 @@ NodePtr Parser::primary() {
             return node;
         }
         if (peek(1).kind == Token::Op && peek(1).text == QLatin1String("(") && !isReserved(t)) {
+            // Words SQLite keeps for itself cannot name a function there ("TO(1)").
+            static const QSet<QString> sqliteKeywords = [] {
+                QSet<QString> set;
+                for (const char* w : {"ADD",
+                                      "ALTER",
+                                      "AND",
+                                      "AS",
+                                      "AUTOINCREMENT",
+                                      "BETWEEN",
+                                      "CAST",
+                                      "CHECK",
+                                      "COLLATE",
+                                      "COMMIT",
+                                      "CONSTRAINT",
+                                      "CREATE",
+                                      "CROSS",
+                                      "CURRENT_DATE",
+                                      "CURRENT_TIME",
+                                      "CURRENT_TIMESTAMP",
+                                      "DEFAULT",
+                                      "DEFERRABLE",
+                                      "DELETE",
+                                      "DROP",
+                                      "ELSE",
+                                      "ESCAPE",
+                                      "EXCEPT",
+                                      "EXISTS",
+                                      "FOREIGN",
+                                      "FROM",
+                                      "FULL",
+                                      "GROUP",
+                                      "HAVING",
+                                      "IN",
+                                      "INDEX",
+                                      "INNER",
+                                      "INSERT",
+                                      "INTERSECT",
+                                      "INTO",
+                                      "IS",
+                                      "ISNULL",
+                                      "JOIN",
+                                      "LEFT",
+                                      "LIMIT",
+                                      "NATURAL",
+                                      "NOTHING",
+                                      "NOTNULL",
+                                      "NULL",
+                                      "ON",
+                                      "OR",
+                                      "ORDER",
+                                      "OUTER",
+                                      "PRIMARY",
+                                      "RAISE",
+                                      "REFERENCES",
+                                      "RETURNING",
+                                      "RIGHT",
+                                      "SELECT",
+                                      "SET",
+                                      "TABLE",
+                                      "THEN",
+                                      "TO",
+                                      "TRANSACTION",
+                                      "UNION",
+                                      "UNIQUE",
+                                      "UPDATE",
+                                      "USING",
+                                      "VALUES",
+                                      "WHEN",
+                                      "WHERE",
+                                      "ALL",
+                                      "DISTINCT",
+                                      "CASE",
+                                      "NOT"})
+                    set.insert(QLatin1String(w));
+                return set;
+            }();
+            if (sqliteKeywords.contains(up))
+                syntaxError(QStringLiteral("%1 is not a function").arg(t.text), t.pos);
             m_pos += 2;
             auto node = make(Node::Func, up, t.pos);
             if (acceptWord("DISTINCT"))

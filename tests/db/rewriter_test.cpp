@@ -314,3 +314,22 @@ TEST(SqlRewriter, AQualifiedStarIsAColumnListOnly) {
     EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM VAT v WHERE v.* = 1")), db::SqlSyntax);
     EXPECT_EQ(errorOf(QStringLiteral("SELECT v.*, v.\"VAT %\" FROM VAT v")), 0);
 }
+
+TEST(SqlRewriter, NumbersAreWrittenInAsciiDigits) {
+    // Found by fuzzing: digits of other scripts were read as a number and written out as a
+    // token SQLite does not know.
+    EXPECT_THROW(rewriteCondition(QString::fromUtf16(u".7\u07C37"), table("Products")),
+                 db::EngineError);
+    EXPECT_EQ(errorOf(QString::fromUtf16(u"SELECT * FROM VAT WHERE \"VAT %\" = \u0661\u0662")),
+              db::SqlSyntax);
+    EXPECT_NO_THROW(rewriteCondition(QStringLiteral("Stock > .5e1"), table("Products")));
+}
+
+TEST(SqlRewriter, SqliteKeywordsAreNoFunctionNames) {
+    // Found by fuzzing: "To(...)" was written out as TO(...), which SQLite cannot read.
+    EXPECT_EQ(errorOf(QStringLiteral("UPDATE IHead SET Total = To(:c, 'x')")), db::SqlSyntax);
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT Union(1) FROM VAT")), db::SqlSyntax);
+    EXPECT_EQ(errorOf(QStringLiteral(
+                  "SELECT UPPER(Description), Replace(Description, 'a', 'b') FROM VAT")),
+              0);
+}
