@@ -5,6 +5,7 @@
 #include "db/faultvfs.h"
 #include "db/logging.h"
 #include "db/nocase.h"
+#include "db/schemaupgrade.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -131,6 +132,10 @@ QString Database::fileName(const QString& dir) {
     return QDir(dir).filePath(QLatin1String(kDatabaseFile));
 }
 
+bool Database::isOpen(const QString& dir) {
+    return !registry().value(registryKey(dir)).expired();
+}
+
 std::shared_ptr<Database> Database::open(const QString& dir) {
     // Most opens name the folder the same way as the last one: no file system call then.
     static QHash<QString, std::weak_ptr<Database>> byName;
@@ -175,6 +180,10 @@ std::shared_ptr<Database> Database::open(const QString& dir) {
     // FULL: a committed record is on the disk before Post returns, not only in the OS cache.
     db->exec(QStringLiteral("PRAGMA synchronous=FULL"));
     db->exec(QStringLiteral("PRAGMA cache_size=-16000"));
+    QString upgradeError;
+    if (!upgradeSchema(handle, &upgradeError))
+        throw EngineError(CannotOpen, QStringLiteral("Cannot bring %1 up to date: %2")
+                                          .arg(QDir::toNativeSeparators(file), upgradeError));
     registry().insert(key, db);
     byName.insert(dir, db);
     qCDebug(lcDb) << "opened" << file;
@@ -252,6 +261,8 @@ QString Database::describeError(int rc, const QString& message) const {
         table = subject.section(QLatin1Char('.'), 0, 0);
         field = subject.section(QLatin1Char('.'), 1, -1); // "Cust. no" has a point of its own
     }
+    if (isFoldColumn(field)) // a unique case-insensitive index: name the field itself
+        field = field.mid(int(qstrlen(kFoldPrefix)));
     switch (code) {
     case KeyViolation:
         return QStringLiteral("Key violation: the value of \"%1\" is in use already%2.")
@@ -328,14 +339,18 @@ const TableInfo* Database::loadTable(const QString& name) const {
         if (info->name.startsWith(QLatin1String("sqlite_")))
             return nullptr;
     }
+    QStringList folded; // fields that have a shadow column
     {
         Statement st(*self, QStringLiteral("SELECT name, type, \"notnull\", dflt_value, pk FROM "
                                            "pragma_table_info(?1)"));
         st.bind(1, info->name);
-        std::vector<std::pair<int, QString>> pk;
         while (st.step()) {
             FieldInfo f;
             f.name = st.value(0).toString();
+            if (isFoldColumn(f.name)) {
+                folded << f.name.mid(int(qstrlen(kFoldPrefix)));
+                continue;
+            }
             const QString declared = st.value(1).toString();
             const bool rowid = st.int64(4) == 1 &&
                                declared.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
@@ -348,6 +363,9 @@ const TableInfo* Database::loadTable(const QString& name) const {
                 info->rowidField = static_cast<int>(info->fields.size());
             info->fields.push_back(f);
         }
+        for (const QString& f : std::as_const(folded))
+            if (const int fi = info->fieldIndex(f); fi >= 0)
+                info->foldedFields.push_back(fi);
     }
     {
         Statement st(*self, QStringLiteral("SELECT name, \"unique\" FROM pragma_index_list(?1)"));
@@ -364,14 +382,17 @@ const TableInfo* Database::loadTable(const QString& name) const {
             ix.sqliteName = sqliteName;
             ix.name = sqliteName.mid(prefix.size());
             ix.unique = unique;
-            Statement cols(*self, QStringLiteral("SELECT name, coll FROM pragma_index_xinfo(?1) "
+            Statement cols(*self, QStringLiteral("SELECT name FROM pragma_index_xinfo(?1) "
                                                  "WHERE key = 1 ORDER BY seqno"));
             cols.bind(1, sqliteName);
             while (cols.step()) {
-                ix.fields << cols.value(0).toString();
-                if (cols.value(1).toString().compare(QLatin1String(kNoCaseCollation),
-                                                     Qt::CaseInsensitive) == 0)
+                // An index on folded shadow columns orders its fields ignoring case.
+                QString column = cols.value(0).toString();
+                if (isFoldColumn(column)) {
                     ix.caseInsensitive = true;
+                    column = column.mid(int(qstrlen(kFoldPrefix)));
+                }
+                ix.fields << column;
             }
             info->indexes.push_back(ix);
         }

@@ -57,6 +57,8 @@ public:
     static std::shared_ptr<Database> open(const QString& dir);
     // The path of the database file in dir.
     static QString fileName(const QString& dir);
+    // Whether this program has a connection to dir's database open.
+    static bool isOpen(const QString& dir);
     ~Database() override;
 
     QString directory() const { return m_dir; }

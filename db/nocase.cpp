@@ -1,8 +1,7 @@
 #include "db/nocase.h"
 
-#include "db/schema.h"
-
 #include <QChar>
+#include <QList>
 
 #include <sqlite3.h>
 
@@ -11,6 +10,10 @@
 namespace db {
 
 namespace {
+
+// Files of schema version 1 indexed case-insensitive fields under this collation; a
+// connection knows it only so that such a file can be read and upgraded.
+constexpr const char* kVersion1Collation = "MRVNOCASE";
 
 // Decodes one UTF-8 code point; invalid bytes stand for themselves so that any stored text
 // still has a total order.
@@ -167,7 +170,7 @@ int compareNoCase(const QString& a, const QString& b) {
 }
 
 int registerNoCase(sqlite3* db) {
-    int rc = sqlite3_create_collation(db, kNoCaseCollation, SQLITE_UTF8, nullptr, collate);
+    int rc = sqlite3_create_collation(db, kVersion1Collation, SQLITE_UTF8, nullptr, collate);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function(db, "mrv_fold", 1, flags, nullptr, foldFunction, nullptr,

@@ -2,10 +2,13 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/schemaupgrade.h"
 
 #include "service/dates.h"
 
 #include <sqlite3.h>
+
+#include <optional>
 
 namespace db {
 
@@ -174,15 +177,22 @@ void Query::Open() {
         Statement st(*m_db, m_rewritten.sql);
         bindAndRun(st);
         m_result.clear();
-        const int n = st.columnCount();
+        // "*" brings the folded shadow columns along; they are no fields of the result (and
+        // no result column types were given for them).
+        std::vector<int> columns;
+        for (int c = 0; c < st.columnCount(); ++c)
+            if (!isFoldColumn(st.columnName(c)))
+                columns.push_back(c);
+        const int n = static_cast<int>(columns.size());
         std::vector<FieldInfo> infos;
-        for (int c = 0; c < n; ++c) {
+        for (int i = 0; i < n; ++i) {
+            const int c = columns[i];
             FieldInfo f;
             f.name = st.columnName(c);
-            if (c < static_cast<int>(m_rewritten.columnTypes.size()) &&
-                m_rewritten.columnTypes[c] != sql::ValueType::Unknown &&
-                m_rewritten.columnTypes[c] != sql::ValueType::Null) {
-                f.type = fieldTypeOf(m_rewritten.columnTypes[c]);
+            if (i < static_cast<int>(m_rewritten.columnTypes.size()) &&
+                m_rewritten.columnTypes[i] != sql::ValueType::Unknown &&
+                m_rewritten.columnTypes[i] != sql::ValueType::Null) {
+                f.type = fieldTypeOf(m_rewritten.columnTypes[i]);
             } else if (!st.declaredType(c).isEmpty()) {
                 f.type = fieldTypeFromDeclared(st.declaredType(c), false, &f.size);
             } else {
@@ -196,7 +206,7 @@ void Query::Open() {
             Record r;
             r.rowid = row++;
             r.values.reserve(n);
-            for (int c = 0; c < n; ++c)
+            for (const int c : columns)
                 r.values.push_back(st.value(c));
             m_result.push_back(std::move(r));
         }
@@ -231,11 +241,28 @@ int Query::ExecSQL() {
     auto db = openDatabase();
     if (m_rewritten.kind != sql::Rewritten::Select)
         db->checkWritable();
-    Statement st(*db, m_rewritten.sql);
-    bindAndRun(st);
-    while (st.step()) {
+    // A statement that writes folded fields leaves the shadow columns to the triggers' notes;
+    // they are folded again in the same transaction.
+    const TableInfo* target =
+        m_rewritten.targetTable.isEmpty() ? nullptr : db->findTable(m_rewritten.targetTable);
+    const bool refold =
+        target && !target->foldedFields.empty() && m_rewritten.kind != sql::Rewritten::Delete;
+    std::optional<Transaction> transaction;
+    if (refold)
+        transaction.emplace(db);
+    {
+        Statement st(*db, m_rewritten.sql);
+        bindAndRun(st);
+        while (st.step()) {
+        }
     }
     m_rowsAffected = m_rewritten.kind == sql::Rewritten::Select ? 0 : sqlite3_changes(db->handle());
+    if (refold) {
+        QString error;
+        if (!refoldNoted(db->handle(), &error))
+            throw EngineError(WriteFailed, error);
+        transaction->commit();
+    }
     if (!m_rewritten.targetTable.isEmpty())
         db->touch(m_rewritten.targetTable);
     return m_rowsAffected;

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 namespace db {
@@ -16,6 +18,18 @@ int TableInfo::fieldIndex(const QString& fieldName) const {
         if (fields[i].name.compare(fieldName, Qt::CaseInsensitive) == 0)
             return static_cast<int>(i);
     return -1;
+}
+
+bool TableInfo::isFolded(int field) const {
+    return std::find(foldedFields.begin(), foldedFields.end(), field) != foldedFields.end();
+}
+
+QString foldColumn(const QString& field) {
+    return QLatin1String(kFoldPrefix) + field;
+}
+
+bool isFoldColumn(const QString& column) {
+    return column.startsWith(QLatin1String(kFoldPrefix));
 }
 
 const IndexInfo* TableInfo::findIndex(const QString& indexName) const {
@@ -269,6 +283,11 @@ std::vector<TableInfo> buildTables() {
         t.fields = rowFields(false);
         tables.push_back(t);
     }
+    for (TableInfo& t : tables)
+        for (const IndexInfo& ix : t.indexes)
+            for (const QString& f : ix.fields)
+                if (ix.caseInsensitive && !t.isFolded(t.fieldIndex(f)))
+                    t.foldedFields.push_back(t.fieldIndex(f));
     return tables;
 }
 
@@ -278,32 +297,10 @@ QString quoted(const QString& name) {
     return QLatin1Char('"') + n + QLatin1Char('"');
 }
 
-QString createTableSql(const TableInfo& t) {
-    QStringList cols;
-    for (size_t i = 0; i < t.fields.size(); ++i) {
-        const FieldInfo& f = t.fields[i];
-        QString col = quoted(f.name) + QLatin1Char(' ') + declaredType(f);
-        if (static_cast<int>(i) == t.rowidField)
-            col += QLatin1String(" PRIMARY KEY AUTOINCREMENT");
-        else if (f.required)
-            col += QLatin1String(" NOT NULL");
-        if (f.defaultValue.isValid())
-            col += QLatin1String(" DEFAULT ") + f.defaultValue.toString();
-        cols << col;
-    }
-    return QStringLiteral("CREATE TABLE %1 (%2)")
-        .arg(quoted(t.name), cols.join(QLatin1String(", ")));
-}
-
-QString createIndexSql(const TableInfo& t, const IndexInfo& ix) {
-    QStringList cols;
-    for (const QString& f : ix.fields)
-        cols << quoted(f) + (ix.caseInsensitive
-                                 ? QLatin1String(" COLLATE ") + QLatin1String(kNoCaseCollation)
-                                 : QString());
-    return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-        .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), quoted(ix.sqliteName),
-             quoted(t.name), cols.join(QLatin1String(", ")));
+QString quotedText(const QString& text) {
+    QString t = text;
+    t.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + t + QLatin1Char('\'');
 }
 
 bool exec(sqlite3* db, const QString& sql, QString* error) {
@@ -318,6 +315,93 @@ bool exec(sqlite3* db, const QString& sql, QString* error) {
 }
 
 } // namespace
+
+QString createTableSql(const TableInfo& t) {
+    QStringList cols;
+    for (size_t i = 0; i < t.fields.size(); ++i) {
+        const FieldInfo& f = t.fields[i];
+        QString col = quoted(f.name) + QLatin1Char(' ') + declaredType(f);
+        if (static_cast<int>(i) == t.rowidField)
+            col += QLatin1String(" PRIMARY KEY AUTOINCREMENT");
+        else if (f.required)
+            col += QLatin1String(" NOT NULL");
+        if (f.defaultValue.isValid())
+            col += QLatin1String(" DEFAULT ") + f.defaultValue.toString();
+        cols << col;
+    }
+    for (const int fi : t.foldedFields)
+        cols << quoted(foldColumn(t.fields[fi].name)) + QLatin1String(" TEXT");
+    return QStringLiteral("CREATE TABLE %1 (%2)")
+        .arg(quoted(t.name), cols.join(QLatin1String(", ")));
+}
+
+QString createIndexSql(const TableInfo& t, const IndexInfo& ix) {
+    QStringList cols;
+    for (const QString& f : ix.fields)
+        cols << quoted(ix.caseInsensitive ? foldColumn(f) : f);
+    return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+        .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), quoted(ix.sqliteName),
+             quoted(t.name), cols.join(QLatin1String(", ")));
+}
+
+// Another program that writes a folded field without its shadow column leaves the fold stale;
+// these triggers note such rows (only built-in functions, so that every tool can still write).
+// An insert is stale when field and fold disagree on being empty; an update when the field
+// changed beyond letter case but the fold did not. The program's own lower() knows every
+// letter, so its own posts are never noted; the shell's knows only ASCII and so notes more.
+QStringList createTriggerSql(const TableInfo& t) {
+    if (t.foldedFields.empty())
+        return {};
+    QStringList inserted, updated, fields;
+    for (const int fi : t.foldedFields) {
+        const QString f = quoted(t.fields[fi].name);
+        const QString fold = quoted(foldColumn(t.fields[fi].name));
+        inserted << QStringLiteral("((NEW.%1 IS NULL) <> (NEW.%2 IS NULL))").arg(f, fold);
+        updated << QStringLiteral("((NEW.%1 IS NULL) <> (NEW.%2 IS NULL) OR (NEW.%2 IS OLD.%2 AND "
+                                  "lower(NEW.%1) IS NOT lower(OLD.%1)))")
+                       .arg(f, fold);
+        fields << f;
+    }
+    const QString note =
+        QStringLiteral(" BEGIN INSERT OR IGNORE INTO mrv_refold (tbl, rid) VALUES (%1, NEW.rowid); "
+                       "END")
+            .arg(quotedText(t.name));
+    return {QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON %2 WHEN %3")
+                    .arg(quoted(t.name + QLatin1String(":refold inserted")), quoted(t.name),
+                         inserted.join(QLatin1String(" OR "))) +
+                note,
+            QStringLiteral("CREATE TRIGGER %1 AFTER UPDATE OF %2 ON %3 WHEN %4")
+                    .arg(quoted(t.name + QLatin1String(":refold updated")),
+                         fields.join(QLatin1String(", ")), quoted(t.name),
+                         updated.join(QLatin1String(" OR "))) +
+                note};
+}
+
+bool registerTable(sqlite3* db, const TableInfo& t, QString* error) {
+    QByteArray salt, hash;
+    if (!t.password.isEmpty()) {
+        salt.resize(16);
+        QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), 4);
+        hash = passwordHash(salt, t.password);
+    }
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "INSERT OR REPLACE INTO mrv_tables VALUES (?, ?, ?, ?)", -1, &st,
+                       nullptr);
+    const QByteArray name = t.name.toUtf8();
+    const QByteArray primary = t.primaryIndexName.toUtf8();
+    sqlite3_bind_text(st, 1, name.constData(), name.size(), SQLITE_TRANSIENT);
+    if (!salt.isEmpty()) {
+        sqlite3_bind_blob(st, 2, salt.constData(), salt.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(st, 3, hash.constData(), hash.size(), SQLITE_TRANSIENT);
+    }
+    if (!primary.isEmpty())
+        sqlite3_bind_text(st, 4, primary.constData(), primary.size(), SQLITE_TRANSIENT);
+    const bool ok = sqlite3_step(st) == SQLITE_DONE;
+    if (!ok && error)
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(st);
+    return ok;
+}
 
 const std::vector<TableInfo>& programTables() {
     static const std::vector<TableInfo> tables = buildTables();
@@ -351,36 +435,17 @@ bool createDatabase(const QString& dir, QString* error) {
               exec(db,
                    QStringLiteral("CREATE TABLE mrv_tables (name TEXT PRIMARY KEY COLLATE NOCASE, "
                                   "salt BLOB, hash BLOB, primary_index TEXT)"),
-                   error);
+                   error) &&
+              exec(db, QLatin1String(kRefoldTableSql), error);
     for (const TableInfo& t : programTables()) {
         if (!ok)
             break;
         ok = exec(db, createTableSql(t), error);
         for (const IndexInfo& ix : t.indexes)
             ok = ok && exec(db, createIndexSql(t, ix), error);
-        if (!ok)
-            break;
-        QByteArray salt, hash;
-        if (!t.password.isEmpty()) {
-            salt.resize(16);
-            QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), 4);
-            hash = passwordHash(salt, t.password);
-        }
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO mrv_tables VALUES (?, ?, ?, ?)", -1, &st, nullptr);
-        const QByteArray name = t.name.toUtf8();
-        const QByteArray primary = t.primaryIndexName.toUtf8();
-        sqlite3_bind_text(st, 1, name.constData(), name.size(), SQLITE_TRANSIENT);
-        if (!salt.isEmpty()) {
-            sqlite3_bind_blob(st, 2, salt.constData(), salt.size(), SQLITE_TRANSIENT);
-            sqlite3_bind_blob(st, 3, hash.constData(), hash.size(), SQLITE_TRANSIENT);
-        }
-        if (!primary.isEmpty())
-            sqlite3_bind_text(st, 4, primary.constData(), primary.size(), SQLITE_TRANSIENT);
-        ok = sqlite3_step(st) == SQLITE_DONE;
-        if (!ok && error)
-            *error = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_finalize(st);
+        for (const QString& trigger : createTriggerSql(t))
+            ok = ok && exec(db, trigger, error);
+        ok = ok && registerTable(db, t, error);
     }
     ok = ok && exec(db, QStringLiteral("PRAGMA application_id=%1").arg(kApplicationId), error) &&
          exec(db, QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion), error) &&

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+struct sqlite3;
+
 namespace db {
 
 // Kinds of fields. The storage of each is fixed (see docs/architecture.md, db/):
@@ -27,7 +29,8 @@ struct IndexInfo {
     QString name;       // the name windows select it by ("Invoice no")
     QString sqliteName; // "<Table>:<name>" inside the database file
     QStringList fields;
-    bool caseInsensitive = false; // folds every letter, not only ASCII (collation MRVNOCASE)
+    // Folds every letter, not only ASCII: the index is on the fields' folded shadow columns.
+    bool caseInsensitive = false;
     bool unique = false;
 };
 
@@ -41,23 +44,32 @@ struct TableInfo {
     int rowidField = -1;      // index of the auto-increment field, -1 when there is none
     QByteArray passwordSalt;  // empty when the table has no password
     QByteArray passwordHash;
+    // Fields (indexes into fields) that have a folded shadow column: the fields of the
+    // case-insensitive indexes. The shadow columns are not fields.
+    std::vector<int> foldedFields;
     QString password;            // only in the built-in definitions, never read from a file
     mutable QString selectList;  // "rowid, <every field>", built once by the first cursor
     mutable quint64 changes = 0; // counts writes, so that cursors know their rows are stale
 
     int fieldIndex(const QString& fieldName) const; // -1 when missing; letter case ignored
+    bool isFolded(int field) const;
     const IndexInfo* findIndex(const QString& indexName) const;
     bool hasPassword() const { return !passwordHash.isEmpty(); }
     bool acceptsPassword(const QString& password) const;
 };
 
-// Name of the collation and of the SQL function used for case-insensitive comparisons.
-inline constexpr const char* kNoCaseCollation = "MRVNOCASE";
+// Shadow column "fold:<field>": the field's text folded for every letter (foldCase), NULL
+// when the field is empty. The table layer writes it with the field; what other programs write
+// is noted by triggers in mrv_refold and folded again when the program opens the file.
+inline constexpr const char* kFoldPrefix = "fold:";
+QString foldColumn(const QString& field);
+bool isFoldColumn(const QString& column);
 // The database file inside a data directory.
 inline constexpr const char* kDatabaseFile = "MRV.db";
 // Marks a SQLite file as ours ("MRV1").
 inline constexpr int kApplicationId = 0x4D525631;
-inline constexpr int kSchemaVersion = 1;
+// 1: case-insensitive indexes used a collation of our own; 2: folded shadow columns.
+inline constexpr int kSchemaVersion = 2;
 
 // Declared SQLite type of a field kind, and the kind of a declared type.
 QString declaredType(const FieldInfo& field);
@@ -72,5 +84,17 @@ QByteArray passwordHash(const QByteArray& salt, const QString& password);
 // Creates MRV.db in dir with every table and index. Fails (false, message) when the file
 // exists already or cannot be written.
 bool createDatabase(const QString& dir, QString* error);
+
+// SQL of a program table as it is created: the table with its shadow columns, its indexes and
+// the triggers that note writes by other programs.
+QString createTableSql(const TableInfo& table);
+QString createIndexSql(const TableInfo& table, const IndexInfo& index);
+QStringList createTriggerSql(const TableInfo& table);
+// Writes a program table's entry in mrv_tables (a fresh password hash, the primary index).
+bool registerTable(sqlite3* db, const TableInfo& table, QString* error);
+// The table that triggers fill with rows whose folded columns may be stale.
+inline constexpr const char* kRefoldTableSql =
+    "CREATE TABLE mrv_refold (tbl TEXT NOT NULL, rid INTEGER NOT NULL, PRIMARY KEY (tbl, rid)) "
+    "WITHOUT ROWID";
 
 } // namespace db

@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/nocase.h"
 #include "db/sqlrewriter.h"
 
 #include <sqlite3.h>
@@ -20,6 +21,14 @@ QString quote(const QString& name) {
 bool isTextField(FieldType t) {
     return t == FieldType::String || t == FieldType::Memo;
 }
+
+// A stored text as its folded shadow column holds it (NULL stays NULL).
+QVariant folded(const QVariant& stored) {
+    return stored.isNull() ? QVariant() : QVariant(foldCase(stored.toString()));
+}
+
+// Above every continuation of a folded prefix: [prefix, prefix + this) holds what starts with it.
+const QString kAfterEveryLetter = QString::fromUcs4(U"\U0010FFFF");
 
 } // namespace
 
@@ -122,10 +131,10 @@ void Table::buildOrder() {
         return;
     for (const QString& f : ix->fields) {
         const int fi = m_info->fieldIndex(f);
-        QString expr = quote(m_info->fields[fi].name);
-        if (ix->caseInsensitive)
-            expr += QLatin1String(" COLLATE ") + QLatin1String(kNoCaseCollation);
-        m_order.push_back({fi, expr});
+        // A case-insensitive index orders by the folded shadow column, which it indexes.
+        const QString& name = m_info->fields[fi].name;
+        m_order.push_back(
+            {fi, quote(ix->caseInsensitive ? foldColumn(name) : name), ix->caseInsensitive});
     }
     QStringList asc, desc;
     for (const OrderColumn& c : m_order) {
@@ -283,7 +292,7 @@ std::vector<Table::Segment> Table::segmentsAfter(const Record& r, bool after) co
         std::vector<QVariant> binds;
         for (int j = 0; j < i; ++j) {
             eqs << m_order[j].expr + QLatin1String(" IS ?");
-            binds.push_back(r.values[m_order[j].field]);
+            binds.push_back(orderValue(r, j));
         }
         if (i == k) {
             Segment s;
@@ -296,7 +305,7 @@ std::vector<Table::Segment> Table::segmentsAfter(const Record& r, bool after) co
             segs.push_back(s);
             continue;
         }
-        const QVariant v = r.values[m_order[i].field];
+        const QVariant v = orderValue(r, i);
         const QString& col = m_order[i].expr;
         if (after) {
             Segment s;
@@ -329,6 +338,11 @@ std::vector<Table::Segment> Table::segmentsAfter(const Record& r, bool after) co
         }
     }
     return segs;
+}
+
+QVariant Table::orderValue(const Record& r, int column) const {
+    const QVariant& v = r.values[m_order[column].field];
+    return m_order[column].folded ? folded(v) : v;
 }
 
 std::vector<Record> Table::fetchFrom(const Record& r, bool after, int count) {
@@ -634,6 +648,9 @@ bool Table::Locate(const QString& fieldName, const QVariant& value, int options)
     const QString base = baseWhere(&binds);
     enum Kind { Empty, Leading, LeadingExactCase, NoCase, Exact, Value };
     Kind kind = Value;
+    // With a shadow column the folded comparisons go through its index; without one the
+    // field is folded row by row.
+    const bool hasFold = m_info->isFolded(fi);
     if (isTextField(f.type)) {
         const QString text = value.toString();
         const bool partial = options & LocatePartialKey;
@@ -644,19 +661,21 @@ bool Table::Locate(const QString& fieldName, const QVariant& value, int options)
                 kind = Exact, binds.push_back(QVariant());
         } else if (partial && noCase) {
             kind = Leading;
-            binds.push_back(text);
-            binds.push_back(text + QChar(0xDBFF) + QChar(0xDFFF)); // above every continuation
-            binds.push_back(text);
+            const QString prefix = foldCase(text);
+            binds.push_back(prefix);
+            if (hasFold)
+                binds.push_back(prefix + kAfterEveryLetter);
         } else if (partial) {
             kind = LeadingExactCase;
             binds.push_back(qint64(text.size()));
             binds.push_back(text);
         } else if (noCase) {
             kind = NoCase;
-            binds.push_back(text);
+            binds.push_back(foldCase(text));
         } else {
             kind = Exact;
-            binds.push_back(text);
+            if (hasFold)
+                binds.push_back(foldCase(text));
             binds.push_back(text);
         }
     } else {
@@ -671,31 +690,27 @@ bool Table::Locate(const QString& fieldName, const QVariant& value, int options)
     auto cached = m_locateSql.find(key);
     if (cached == m_locateSql.end() || cached->first != base) {
         const QString col = quote(f.name);
-        const QString ci = col + QLatin1String(" COLLATE ") + QLatin1String(kNoCaseCollation);
-        bool indexCi = false;
-        for (const IndexInfo& ix : m_info->indexes)
-            if (ix.caseInsensitive && !ix.fields.isEmpty() &&
-                ix.fields.first().compare(f.name, Qt::CaseInsensitive) == 0)
-                indexCi = true;
+        const QString fold = hasFold ? quote(foldColumn(f.name))
+                                     : QLatin1String("mrv_fold(") + col + QLatin1Char(')');
         QString cond;
         switch (kind) {
         case Empty:
             cond = QStringLiteral("1");
             break;
         case Leading:
-            cond = ci + QLatin1String(" >= ? AND ") + ci +
-                   QLatin1String(" < ? AND mrv_startswith(") + col + QLatin1String(", ?)");
+            cond = hasFold ? fold + QLatin1String(" >= ? AND ") + fold + QLatin1String(" < ?")
+                           : QLatin1String("mrv_startswith(") + col + QLatin1String(", ?)");
             break;
         case LeadingExactCase:
             cond = QLatin1String("substr(") + col + QLatin1String(", 1, ?) = ?");
             break;
         case NoCase:
-            cond = ci + QLatin1String(" = ?");
+            cond = fold + QLatin1String(" = ?");
             break;
         case Exact:
             // Through the case-folding index when there is one, then exactly.
-            cond =
-                (indexCi ? ci : col) + QLatin1String(" IS ? AND ") + col + QLatin1String(" IS ?");
+            cond = hasFold ? fold + QLatin1String(" IS ? AND ") + col + QLatin1String(" IS ?")
+                           : col + QLatin1String(" IS ?");
             break;
         case Value:
             cond = col + QLatin1String(" IS ?");
@@ -704,7 +719,7 @@ bool Table::Locate(const QString& fieldName, const QVariant& value, int options)
         cached = m_locateSql.insert(
             key, {base, selectSql(base + QLatin1String(" AND ") + cond, m_orderAsc)});
     }
-    if (kind == Exact && binds.back().isNull())
+    if (kind == Exact && hasFold && binds.back().isNull())
         binds.push_back(QVariant()); // empty finds empty: both terms get the null
     auto rows = run(cached->second, binds, 1);
     if (rows.empty())
@@ -745,7 +760,7 @@ bool Table::FindKey(const QVariantList& values) {
                 return false;
             }
             where += QLatin1String(" AND ") + m_order[j].expr + QLatin1String(" IS ?");
-            binds.push_back(stored);
+            binds.push_back(m_order[j].folded ? folded(stored) : stored);
         }
     }
     auto rows = query(where, binds, m_orderAsc, 1);

@@ -97,7 +97,8 @@ public:
 private:
     struct OrderColumn {
         int field;
-        QString expr; // quoted name with the index's collation
+        QString expr;        // the quoted column the index orders by
+        bool folded = false; // the field's folded shadow column
     };
     struct Segment {
         QString where;
@@ -115,6 +116,7 @@ private:
     std::vector<Record> query(const QString& where, const std::vector<QVariant>& binds,
                               const QString& order, int limit, int offset = 0);
     std::vector<Segment> segmentsAfter(const Record& r, bool after) const;
+    QVariant orderValue(const Record& r, int column) const; // as the order column holds it
     std::vector<Record> fetchFrom(const Record& r, bool after, int count);
     std::optional<Record> readByRowid(qint64 rowid, bool applyBase);
     void positionAt(Record r);

@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/nocase.h"
 
 #include <sqlite3.h>
 
@@ -14,6 +15,11 @@ namespace {
 
 QString quote(const QString& name) {
     return quoteIdentifier(name);
+}
+
+// The value of a folded shadow column for a field's stored text.
+QVariant folded(const QVariant& stored) {
+    return stored.isNull() ? QVariant() : QVariant(foldCase(stored.toString()));
 }
 
 } // namespace
@@ -160,6 +166,10 @@ bool Table::writeRecord() {
                 cols << quote(m_info->fields[i].name);
                 marks << QStringLiteral("?");
             }
+            for (const int fi : m_info->foldedFields) {
+                cols << quote(foldColumn(m_info->fields[fi].name));
+                marks << QStringLiteral("?");
+            }
             sql = QLatin1String("INSERT INTO ") + quote(m_info->name) + QLatin1String(" (") +
                   cols.join(QLatin1String(", ")) + QLatin1String(") VALUES (") +
                   marks.join(QLatin1String(", ")) + QLatin1Char(')');
@@ -169,6 +179,8 @@ bool Table::writeRecord() {
         for (size_t i = 0; i < m_info->fields.size(); ++i)
             if (static_cast<int>(i) != m_info->rowidField || withRowid)
                 st.bind(b++, m_current[i]);
+        for (const int fi : m_info->foldedFields)
+            st.bind(b++, folded(m_current[fi]));
         st.exec();
         rowid = sqlite3_last_insert_rowid(m_db->handle());
     } else {
@@ -180,6 +192,10 @@ bool Table::writeRecord() {
                 continue;
             sets << quote(m_info->fields[i].name) + QLatin1String(" = ?");
             binds.push_back(m_current[i]);
+            if (m_info->isFolded(static_cast<int>(i))) {
+                sets << quote(foldColumn(m_info->fields[i].name)) + QLatin1String(" = ?");
+                binds.push_back(folded(m_current[i]));
+            }
         }
         if (!sets.isEmpty()) {
             Statement st(*m_db, QLatin1String("UPDATE ") + quote(m_info->name) +
