@@ -7,6 +7,7 @@
 #include "app/internet.h"
 #include "app/logging.h"
 #include "app/startrules.h"
+#include "db/backup.h"
 #include "finance/tfmfinance.h"
 #include "invoicing/companions.h"
 #include "plugins/package.h"
@@ -237,6 +238,9 @@ void TfmStart::createMainMenu() {
     addItem(system, "mnSetup", QStringLiteral("Program setup"), &TfmStart::mnSetupClick);
     addItem(system, "mnLanguage", QStringLiteral("Language setup"), &TfmStart::mnLanguageClick);
     addItem(system, "mnLogoIn", QStringLiteral("Logotype installation"), &TfmStart::mnLogoInClick);
+    system->addSeparator();
+    addItem(system, "mnBackup", QString::fromUtf8("Back up data…"), &TfmStart::mnBackupClick);
+    addItem(system, "mnRestore", QString::fromUtf8("Restore…"), &TfmStart::mnRestoreClick);
 
     mnHelp = addTopLevel("mnHelp", QStringLiteral("&Help"));
     QMenu* help = menuFor(mnHelp);
@@ -463,6 +467,47 @@ void TfmStart::mnLanguageClick() {
 }
 void TfmStart::mnLogoInClick() {
     ui::execModal<TfmLogoCopy>(this);
+}
+
+void TfmStart::mnBackupClick() {
+    const QString folder =
+        ui::getExistingDirectory(this, QStringLiteral("Back up data"), QString());
+    if (folder.isEmpty())
+        return;
+    if (db::DataBackup::holdsBackup(folder) &&
+        !ui::AskYesNo(QStringLiteral("%1 holds a backup already. Replace it?")
+                          .arg(QDir::toNativeSeparators(folder))))
+        return;
+    QString error;
+    if (db::DataBackup::backUp(Service::DataDir, folder, &error))
+        ui::ShowMessage(
+            QStringLiteral("The data was backed up to %1.").arg(QDir::toNativeSeparators(folder)));
+    else
+        ui::ShowError(QStringLiteral("The data was not backed up. %1.").arg(error));
+}
+
+void TfmStart::mnRestoreClick() {
+    const QString folder = ui::getExistingDirectory(this, QStringLiteral("Restore"), QString());
+    if (folder.isEmpty())
+        return;
+    QString error;
+    if (!db::DataBackup::checkCopy(folder, &error)) {
+        ui::ShowError(QStringLiteral("Nothing was restored. %1.").arg(error));
+        return;
+    }
+    if (!ui::AskYesNo(
+            QStringLiteral("Replace the data in %1 by the backup in %2? The data it "
+                           "replaces is kept in a folder of the data directory.")
+                .arg(QDir::toNativeSeparators(Service::DataDir), QDir::toNativeSeparators(folder))))
+        return;
+    QString aside;
+    if (db::DataBackup::restore(Service::DataDir, folder, &aside, &error))
+        ui::ShowMessage(
+            QStringLiteral("The data was restored from %1. The data it replaced is "
+                           "in %2.")
+                .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(aside)));
+    else
+        ui::ShowError(QStringLiteral("The data was not restored. %1.").arg(error));
 }
 
 void TfmStart::mnAbotMRVClick() {

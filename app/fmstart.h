@@ -53,6 +53,8 @@ public slots:
     void mnSetupClick();
     void mnLanguageClick();
     void mnLogoInClick();
+    void mnBackupClick();
+    void mnRestoreClick();
     void mnAbotMRVClick();
     void mnHelptextsClick();
     void mnManualClick();

@@ -3,6 +3,10 @@
 
 set(MEROVIA_WARNINGS -Wall -Wextra)
 
+include(GNUInstallDirs)
+set(MEROVIA_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/merovia)
+set(MEROVIA_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Merovia)
+
 # merovia_add_library(<name> SOURCES ... [DEPENDS ...] [QT ...])
 # Creates the shared library mrv_<name> (alias Merovia::<name>) for one folder of the tree.
 function(merovia_add_library name)
@@ -14,7 +18,8 @@ function(merovia_add_library name)
     target_compile_options(${target} PRIVATE ${MEROVIA_WARNINGS})
     target_include_directories(${target} PUBLIC
         $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
-        $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/generated>)
+        $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/generated>
+        $<INSTALL_INTERFACE:${MEROVIA_INSTALL_INCLUDEDIR}>)
     foreach(qtmod IN LISTS ARG_QT)
         target_link_libraries(${target} PUBLIC Qt6::${qtmod})
     endforeach()
@@ -22,8 +27,18 @@ function(merovia_add_library name)
     set_target_properties(${target} PROPERTIES
         LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/lib
         EXPORT_NAME ${name}
+        INSTALL_RPATH "\$ORIGIN"
         AUTOMOC ON)
     set_property(GLOBAL APPEND PROPERTY MEROVIA_EXPORTED_TARGETS ${target})
+    # Installed with its headers, which keep the folder they include each other by.
+    install(TARGETS ${target} EXPORT MeroviaTargets
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+    file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/
+        DESTINATION ${MEROVIA_INSTALL_INCLUDEDIR}/${folder}
+        FILES_MATCHING PATTERN "*.h")
 endfunction()
 
 # merovia_add_executable(<name> SOURCES ... [DEPENDS ...])

@@ -254,6 +254,8 @@ QString runFileDialog(QWidget* parent, const FileRequest& request) {
     QString start = request.directory;
     if (!request.fileName.isEmpty())
         start = start.isEmpty() ? request.fileName : start + QLatin1Char('/') + request.fileName;
+    if (request.kind == FileRequest::Folder)
+        return QFileDialog::getExistingDirectory(parent, request.caption, start);
     const QString filter = toQtFilter(request.filter);
     if (request.kind == FileRequest::Save)
         return QFileDialog::getSaveFileName(parent, request.caption, start, filter);
@@ -272,6 +274,10 @@ QString getOpenFileName(QWidget* parent, const QString& caption, const QString& 
                         const QString& fileName, const QString& filter) {
     return runFileDialog(parent,
                          FileRequest{FileRequest::Open, caption, directory, fileName, filter});
+}
+
+QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& directory) {
+    return runFileDialog(parent, FileRequest{FileRequest::Folder, caption, directory, {}, {}});
 }
 
 PrinterHook setPrinterHook(PrinterHook hook) {

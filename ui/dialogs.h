@@ -76,7 +76,7 @@ bool isShownModally(const QWidget* window);
 // ---- File dialogs ------------------------------------------------------------------------
 
 struct FileRequest {
-    enum Kind { Save, Open } kind = Save;
+    enum Kind { Save, Open, Folder } kind = Save;
     QString caption;
     QString directory;
     QString fileName; // proposed name (save) or preselected file (open)
@@ -88,6 +88,9 @@ QString getSaveFileName(QWidget* parent, const QString& caption, const QString& 
                         const QString& fileName, const QString& filter);
 QString getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,
                         const QString& fileName, const QString& filter);
+
+// The chosen folder, or an empty text when the user cancels.
+QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& directory);
 
 // Turns a filter of the form "Adobe PDF Files (*.pdf)|*.pdf|" or "bmp|*.bmp" into Qt's form
 // ("Adobe PDF Files (*.pdf)", "bmp (*.bmp)"); a Qt filter passes unchanged.

@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -123,9 +124,9 @@ TEST_F(StartTest, MainMenuHasEveryItemAtItsPosition) {
     EXPECT_EQ(w.topLevelItem(13), nullptr);
     EXPECT_EQ(captions(w.topLevelMenu(1)), (QStringList{"Write invoice", "Finance charging"}));
     EXPECT_EQ(captions(w.topLevelMenu(5)), (QStringList{"Tax rates", "VAT rates"}));
-    EXPECT_EQ(
-        captions(w.topLevelMenu(9)),
-        (QStringList{"Company data", "Program setup", "Language setup", "Logotype installation"}));
+    EXPECT_EQ(captions(w.topLevelMenu(9)),
+              (QStringList{"Company data", "Program setup", "Language setup",
+                           "Logotype installation", "Back up data…", "Restore…"}));
     EXPECT_EQ(captions(w.topLevelMenu(10)),
               (QStringList{"About Merovia", "Help texts", "Manual", "First start"}));
     const QStringList modules = {"Invoice register",  "Customers", "Mailing lists",
@@ -207,9 +208,10 @@ TEST_F(StartTest, CommandsGoInOrderUnderTheMenuOfThePluginRegisteredLastBeforeTh
     packages.addTestPackage(QStringLiteral("MRVTwoPlug.bpl"));
     TfmStart& w = start();
     EXPECT_TRUE(messages.empty()) << messages.texts().join("|").toStdString();
-    EXPECT_EQ(captions(w.topLevelMenu(9)),
-              (QStringList{"Company data", "Program setup", "Language setup",
-                           "Logotype installation", "First command", "Second command"}));
+    EXPECT_EQ(
+        captions(w.topLevelMenu(9)),
+        (QStringList{"Company data", "Program setup", "Language setup", "Logotype installation",
+                     "Back up data…", "Restore…", "First command", "Second command"}));
     EXPECT_EQ(captions(w.topLevelMenu(2)), QStringList{"Alpha command"});
     EXPECT_EQ(captions(w.topLevelMenu(6)), QStringList{"Beta command"});
 
@@ -527,6 +529,53 @@ TEST_F(StartTest, SystemMenuOpensItsWindowsModally) {
     EXPECT_EQ(modal.shown(),
               QStringList({QStringLiteral("TfmDocumentdata"), QStringLiteral("TfmCompany"),
                            QStringLiteral("TfmLanguage"), QStringLiteral("TfmLogoCopy")}));
+}
+
+TEST_F(StartTest, BackupAndRestoreFromTheSystemMenu) {
+    QString error;
+    ASSERT_TRUE(db::createDataDir(data.path(), false, &error)) << error.toStdString();
+    start();
+    QTemporaryDir backups;
+    const QString folder = backups.filePath(QStringLiteral("Monday"));
+    FileDialogScript files;
+    files.answer(folder);
+    item("mnBackup")->trigger();
+    ASSERT_EQ(files.requests().size(), 1u);
+    EXPECT_EQ(files.requests()[0].kind, ui::FileRequest::Folder);
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/MRV.db")));
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/MRVInv.ini")));
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].startsWith(QLatin1String("The data was backed up to")))
+        << messages.texts()[0].toStdString();
+
+    // Into a folder that holds a backup only when the user agrees; cancelling does nothing.
+    messages.clear();
+    messages.answer(ui::MsgButton::No);
+    files.answer(folder);
+    item("mnBackup")->trigger();
+    EXPECT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].contains(QLatin1String("holds a backup already")));
+    files.answer(QString());
+    item("mnRestore")->trigger();
+    EXPECT_EQ(messages.texts().size(), 1);
+
+    messages.clear();
+    messages.answer(ui::MsgButton::Yes);
+    files.answer(folder);
+    item("mnRestore")->trigger();
+    ASSERT_EQ(messages.texts().size(), 2) << messages.texts().join('|').toStdString();
+    EXPECT_TRUE(messages.texts()[0].startsWith(QLatin1String("Replace the data in")));
+    EXPECT_TRUE(messages.texts()[1].startsWith(QLatin1String("The data was restored from")))
+        << messages.texts()[1].toStdString();
+    EXPECT_EQ(QDir(data.path()).entryList({QStringLiteral("Replaced *")}, QDir::Dirs).size(), 1);
+
+    // A folder without a backup is refused before any question.
+    messages.clear();
+    files.answer(backups.path());
+    item("mnRestore")->trigger();
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_EQ(messages.messages()[0].type, ui::MsgType::Error);
+    EXPECT_TRUE(messages.texts()[0].startsWith(QLatin1String("Nothing was restored.")));
 }
 
 TEST_F(StartTest, TaxMenuOpensTheTaxAndVatRegisters) {
