@@ -543,7 +543,7 @@ TEST_F(StartTest, BackupAndRestoreFromTheSystemMenu) {
     ASSERT_EQ(files.requests().size(), 1u);
     EXPECT_EQ(files.requests()[0].kind, ui::FileRequest::Folder);
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/MRV.db")));
-    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/MRVInv.ini")));
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Design.ini"))) << "the settings files";
     ASSERT_EQ(messages.texts().size(), 1);
     EXPECT_TRUE(messages.texts()[0].startsWith(QLatin1String("The data was backed up to")))
         << messages.texts()[0].toStdString();
