@@ -239,7 +239,8 @@ int main(int argc, char** argv) {
         step("finance charging list", 1, layerDb, plain, [&](int) {
             q.Close();
             q.ParamByName(QStringLiteral("Rta")).setAsFloat(8.0);
-            q.ParamByName(QStringLiteral("Trosk")).setAsCurrency(Currency::fromInt(100 * 36000));
+            // 8 % a year, at least 50 of interest.
+            q.ParamByName(QStringLiteral("Trosk")).setAsCurrency(Currency::fromInt(50 * 36000));
             q.Open();
             listed = q.RecordCount();
         });

@@ -66,7 +66,11 @@ int Query::ParamCount() {
 
 // Keeps the values of parameters that survive a change of the text.
 void Query::prepare() {
+    // Lines that were not touched share their text with the prepared copy: a cheap test.
+    if (m_sql == m_preparedLines && !m_preparedText.isNull())
+        return;
     const QString text = m_sql.join(QLatin1Char('\n'));
+    m_preparedLines = m_sql;
     if (text == m_preparedText && !m_preparedText.isNull())
         return;
     std::vector<Param> params;

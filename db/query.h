@@ -78,6 +78,7 @@ private:
 
     QStringList m_sql;
     QString m_preparedText;
+    QStringList m_preparedLines; // m_sql as it was when m_preparedText was made
     sql::Rewritten m_rewritten;
     std::vector<Param> m_params;
     std::vector<int> m_slotParam; // parameter of each ?N
