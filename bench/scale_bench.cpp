@@ -130,10 +130,6 @@ int main(int argc, char** argv) {
     sqlite3* plainDb = openPlain(dir);
     Replayer plain(plainDb);
 
-    // The invoice editor and its four companions, as "Write invoice" creates them.
-    step("editor creation", 3, layerDb, plain,
-         [&](int) { InvoicingWindows windows(nullptr, EditorOwner::MainWindow); });
-
     // One keystroke in the customer look-up: the leading part of a company, any letter case.
     {
         db::Table c;
@@ -226,6 +222,11 @@ int main(int argc, char** argv) {
         step("document save (head + 5 rows)", 20, layerDb, plain,
              [&](int) { saveDocument(head, rows, 5); });
     }
+
+    // The invoice editor and its four companions, as "Write invoice" creates them (last:
+    // the windows' timers and signals stay behind in the event loop's process).
+    step("editor creation", 3, layerDb, plain,
+         [&](int) { InvoicingWindows windows(nullptr, EditorOwner::MainWindow); });
 
     // Finance charging's list: every late-paid head that would bear interest, read whole.
     {
