@@ -28,7 +28,9 @@
 namespace {
 
 struct Options {
-    QString cache = QDir::tempPath() + QStringLiteral("/merovia-db-bench");
+    // Named after the schema version, so that checkouts of other versions keep theirs.
+    QString cache =
+        QDir::tempPath() + QStringLiteral("/merovia-db-bench-v%1").arg(db::kSchemaVersion);
     int customers = 100000;
     int documents = 1000000;
     int rowsPerDocument = 5;
@@ -154,16 +156,22 @@ void generate(const Options& o) {
     QRandomGenerator rnd(4711);
     exec(db, QStringLiteral("BEGIN"));
     {
-        Stmt st(db, "INSERT INTO Customers (\"Cust. no\", Company, Reference, \"Address line 1\", "
-                    "City, Zip, "
-                    "\"Credit limit\", \"Periods sales\") VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+        // The folded shadow columns are written as the table layer writes them.
+        Stmt st(db,
+                "INSERT INTO Customers (\"Cust. no\", Company, Reference, \"Address line 1\", "
+                "City, Zip, \"Credit limit\", \"Periods sales\", \"fold:Cust. no\", "
+                "\"fold:Company\", \"fold:Reference\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         for (int i = 1; i <= o.customers; ++i) {
+            const QString name = company(rnd, i);
+            const QString reference = QStringLiteral("%1 %2")
+                                          .arg(QString::fromUtf8(kWords[rnd.bounded(28)]))
+                                          .arg(i % 997);
             st.text(1, QByteArray::number(i));
-            st.text(2, company(rnd, i).toUtf8());
-            st.text(3, QStringLiteral("%1 %2")
-                           .arg(QString::fromUtf8(kWords[rnd.bounded(28)]))
-                           .arg(i % 997)
-                           .toUtf8());
+            st.text(2, name.toUtf8());
+            st.text(3, reference.toUtf8());
+            st.text(9, QByteArray::number(i));
+            st.text(10, db::foldCase(name).toUtf8());
+            st.text(11, db::foldCase(reference).toUtf8());
             st.text(4, QByteArrayLiteral("1 High Street"));
             st.text(5, QByteArrayLiteral("Reading"));
             st.text(6, QByteArrayLiteral("RG1 1AA"));
@@ -177,11 +185,10 @@ void generate(const Options& o) {
         }
     }
     {
-        Stmt head(
-            db, "INSERT INTO IHead (ID, Document, \"Invoice no\", \"Invoice date\", Due, "
-                "\"Customer no\", "
-                "Customer, \"Address line 1\", Total, Printed, Rest, Paid, Archived, Delay) VALUES "
-                "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        Stmt head(db, "INSERT INTO IHead (ID, Document, \"Invoice no\", \"Invoice date\", Due, "
+                      "\"Customer no\", "
+                      "Customer, \"Address line 1\", Total, Printed, Rest, Paid, Archived, Delay, "
+                      "\"fold:Customer\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         Stmt row(db, "INSERT INTO IRow (ID, Item, Code, Description, Qty, Unit, Price, \"VAT %\", "
                      "Sum) VALUES "
                      "(?, ?, ?, ?, ?, ?, ?, ?, ?)");
@@ -215,6 +222,7 @@ void generate(const Options& o) {
             head.text(5, date.addDays(30).toString(Qt::ISODate).toUtf8());
             head.text(6, QByteArray::number(cust));
             head.text(7, QByteArrayLiteral("Customer ") + QByteArray::number(cust));
+            head.text(15, QByteArrayLiteral("customer ") + QByteArray::number(cust));
             head.text(8, QByteArrayLiteral("1 High Street"));
             head.integer(9, total);
             head.integer(10, 1);
@@ -245,10 +253,11 @@ void generate(const Options& o) {
     QString markerError;
     if (!SaveFile::writeFile(o.cache + QStringLiteral("/complete"),
                              QStringLiteral("%1 %2 %3")
-                                 .arg(o.customers)
-                                 .arg(o.documents)
-                                 .arg(o.rowsPerDocument)
-                                 .toUtf8(),
+                                     .arg(o.customers)
+                                     .arg(o.documents)
+                                     .arg(o.rowsPerDocument)
+                                     .toUtf8() +
+                                 " v" + QByteArray::number(db::kSchemaVersion),
                              &markerError))
         std::fprintf(stderr, "db_bench: %s\n", qPrintable(markerError));
 }
@@ -258,10 +267,11 @@ bool cacheIsValid(const Options& o) {
     if (!marker.open(QIODevice::ReadOnly))
         return false;
     return marker.readAll() == QStringLiteral("%1 %2 %3")
-                                   .arg(o.customers)
-                                   .arg(o.documents)
-                                   .arg(o.rowsPerDocument)
-                                   .toUtf8();
+                                       .arg(o.customers)
+                                       .arg(o.documents)
+                                       .arg(o.rowsPerDocument)
+                                       .toUtf8() +
+                                   " v" + QByteArray::number(db::kSchemaVersion);
 }
 
 // Milliseconds per run: the median over 7 batches of `runs` runs each, after a warm-up run, so

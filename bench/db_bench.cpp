@@ -93,8 +93,7 @@ int main(int argc, char** argv) {
             for (int i = 0; i < 30 && !c.Eof(); ++i, c.Next())
                 c.FieldByName(QStringLiteral("Company")).AsString();
         });
-        Stmt st(plain,
-                "SELECT rowid, * FROM Customers ORDER BY Company COLLATE MRVNOCASE, rowid LIMIT ?");
+        Stmt st(plain, "SELECT rowid, * FROM Customers ORDER BY \"fold:Company\", rowid LIMIT ?");
         const std::function<void(int)> rawFn([&](int) {
             st.integer(1, 32);
             std::vector<std::vector<QVariant>> rows;
@@ -119,13 +118,10 @@ int main(int argc, char** argv) {
             found += c.Locate(QStringLiteral("Company"), prefixes[std::max(i, 0)],
                               db::LocateCaseInsensitive | db::LocatePartialKey);
         });
-        Stmt st(plain, "SELECT rowid, * FROM Customers WHERE Company COLLATE MRVNOCASE >= ?1 AND "
-                       "Company COLLATE "
-                       "MRVNOCASE < ?2 AND mrv_startswith(Company, ?1) ORDER BY Company COLLATE "
-                       "MRVNOCASE, rowid "
-                       "LIMIT 1");
+        Stmt st(plain, "SELECT rowid, * FROM Customers WHERE \"fold:Company\" >= ?1 AND "
+                       "\"fold:Company\" < ?2 ORDER BY \"fold:Company\", rowid LIMIT 1");
         const std::function<void(int)> rawFn([&](int i) {
-            const QString p = prefixes[std::max(i, 0)];
+            const QString p = db::foldCase(prefixes[std::max(i, 0)]);
             st.text(1, p.toUtf8());
             st.text(2, (p + QString::fromUcs4(U"\U0010FFFF")).toUtf8());
             if (st.step())
@@ -299,9 +295,8 @@ int main(int argc, char** argv) {
                                Currency::fromInt(1));
             c.Post();
         });
-        Stmt find(plain, "SELECT rowid, * FROM Customers WHERE \"Cust. no\" COLLATE MRVNOCASE IS ? "
-                         "ORDER BY \"Cust. no\" "
-                         "COLLATE MRVNOCASE, rowid LIMIT 1");
+        Stmt find(plain, "SELECT rowid, * FROM Customers WHERE \"fold:Cust. no\" IS ? "
+                         "ORDER BY \"fold:Cust. no\", rowid LIMIT 1");
         Stmt upd(plain, "UPDATE Customers SET \"Periods sales\" = ? WHERE rowid = ?");
         const std::function<void(int)> rawFn([&](int) {
             find.text(1, QByteArray::number(1 + rnd.bounded(o.customers)));

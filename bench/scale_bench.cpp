@@ -9,6 +9,7 @@
 #include "benchdata.h"
 
 #include "db/query.h"
+#include "db/schema.h"
 #include "db/session.h"
 #include "db/table.h"
 #include "db/tablemodel.h"
@@ -19,12 +20,119 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QStringList>
 
 #include <map>
 
-using namespace benchdata;
-
 namespace {
+
+// --cache DIR, --customers N, --documents N.
+inline Options parseOptions(const QStringList& args) {
+    Options o;
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--cache"))
+            o.cache = args[++i];
+        else if (args[i] == QLatin1String("--customers"))
+            o.customers = args[++i].toInt();
+        else if (args[i] == QLatin1String("--documents"))
+            o.documents = args[++i].toInt();
+    }
+    return o;
+}
+
+// A session that holds every table password, and tables and queries set up in it on the
+// generated company.
+class Company {
+public:
+    explicit Company(const QString& dir)
+        : m_dir(dir) {
+        for (const db::TableInfo& t : db::programTables())
+            if (!t.password.isEmpty())
+                session.AddPassword(t.password);
+    }
+    void table(db::Table& t, const char* name, const char* index) {
+        t.setSession(&session);
+        t.setDatabaseName(m_dir);
+        t.setTableName(QLatin1String(name));
+        t.setIndexName(QLatin1String(index));
+    }
+    void query(db::Query& q, const QStringList& sql) {
+        q.setSession(&session);
+        q.setDatabaseName(m_dir);
+        q.SQL() = sql;
+    }
+    db::Session session{QStringLiteral("sBench")};
+
+private:
+    QString m_dir;
+};
+
+// The credit check of a customer in the invoice editor: the open and the part-paid sums.
+class CreditCheck {
+public:
+    explicit CreditCheck(Company& company) {
+        const QStringList where = {
+            QStringLiteral(" WHERE"), QStringLiteral(" (\"Customer no\" = :CustNo)"),
+            QStringLiteral(" AND ((Archived = :ZeroDate) OR (Archived = NULL))"),
+            QStringLiteral(" AND (Printed = True)")};
+        company.query(
+            m_open, QStringList{QStringLiteral("Select SUM(Total) AS Summed FROM Ihead")} + where +
+                        QStringList{QStringLiteral(" AND (Rest = NULL)"),
+                                    QStringLiteral(" AND (Document = :Invoice)")});
+        company.query(m_partly,
+                      QStringList{QStringLiteral("Select SUM(Rest) AS Partly FROM Ihead")} + where +
+                          QStringList{QStringLiteral(" AND (Document = :Invoice)")});
+    }
+    // The customer's outstanding sum.
+    Currency run(const QString& customerNo) {
+        Currency sum;
+        for (db::Query* q : {&m_open, &m_partly}) {
+            q->Close();
+            q->ParamByName(QStringLiteral("CustNo")).setAsString(customerNo);
+            q->ParamByName(QStringLiteral("ZeroDate")).setAsDate(QDate(1899, 12, 30));
+            q->ParamByName(QStringLiteral("Invoice")).setAsString(QStringLiteral("Invoice"));
+            q->Open();
+            sum += q->Fields(0).AsCurrency();
+        }
+        return sum;
+    }
+
+private:
+    db::Query m_open, m_partly;
+};
+
+// Saves a document of the given number of rows as the editor does: head and rows in one
+// transaction (rows linked to head by its master source).
+inline void saveDocument(db::Table& head, db::Table& rows, int rowCount) {
+    db::Transaction t(head.database());
+    head.Append();
+    head.FieldByName(QStringLiteral("Document")).setAsString(QStringLiteral("Invoice"));
+    head.FieldByName(QStringLiteral("Customer no")).setAsString(QStringLiteral("17"));
+    head.FieldByName(QStringLiteral("Customer")).setAsString(QStringLiteral("Customer 17"));
+    head.FieldByName(QStringLiteral("Invoice date")).setAsDate(QDate::currentDate());
+    head.FieldByName(QStringLiteral("Total")).setAsCurrency(Currency::fromInt(1000));
+    head.Post();
+    for (int r = 0; r < rowCount; ++r) {
+        rows.Append();
+        rows.FieldByName(QStringLiteral("Item")).setAsString(QString::number(r + 1));
+        rows.FieldByName(QStringLiteral("Description")).setAsString(QStringLiteral("Saved row"));
+        rows.FieldByName(QStringLiteral("Qty")).setAsFloat(2);
+        rows.FieldByName(QStringLiteral("Price")).setAsCurrency(Currency::fromInt(5));
+        rows.FieldByName(QStringLiteral("Sum")).setAsCurrency(Currency::fromInt(10));
+        rows.Post();
+    }
+    t.commit();
+}
+
+// Generates the cache unless it is valid already.
+inline void ensureCache(const Options& o) {
+    if (cacheIsValid(o))
+        return;
+    QElapsedTimer t;
+    t.start();
+    generate(o);
+    print("generate database", t.elapsed() / 1000.0, "s");
+}
 
 // Every statement a connection runs while recording, with its bound values written in.
 class Recorder {
