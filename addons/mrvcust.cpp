@@ -1,8 +1,6 @@
 // The customers add-on: module tag "CustModule", commands under "&Customers".
 #include "plugins/addon.h"
 
-#include <QMetaObject>
-
 #include <memory>
 
 namespace {
@@ -10,11 +8,8 @@ std::unique_ptr<TupfPlugin> plugin;
 
 // "Customer register": the program's window of that name, shown modally and released.
 void showRegister(QObject* sender) {
-    const TupfClassFactory create = upfGetClass(QStringLiteral("TfmCustreg"));
-    if (!create)
-        throw EupfAppServicesError(QStringLiteral("The customer register is not available."));
-    std::unique_ptr<QObject> window(create(sender));
-    QMetaObject::invokeMethod(window.get(), "execute");
+    upfShowWindow(QStringLiteral("TfmCustreg"),
+                  QStringLiteral("The customer register is not available."), sender);
 }
 } // namespace
 

@@ -1,8 +1,6 @@
 // The invoice register add-on: module tag "InvModule", commands under "&Invoicing".
 #include "plugins/addon.h"
 
-#include <QMetaObject>
-
 #include <memory>
 
 namespace {
@@ -10,11 +8,8 @@ std::unique_ptr<TupfPlugin> plugin;
 
 // "Invoice register": the program's window of that name, shown modally and released.
 void showRegister(QObject* sender) {
-    const TupfClassFactory create = upfGetClass(QStringLiteral("TfmInvReg"));
-    if (!create)
-        throw EupfAppServicesError(QStringLiteral("The invoice register is not available."));
-    std::unique_ptr<QObject> window(create(sender));
-    QMetaObject::invokeMethod(window.get(), "execute");
+    upfShowWindow(QStringLiteral("TfmInvReg"),
+                  QStringLiteral("The invoice register is not available."), sender);
 }
 } // namespace
 

@@ -1,8 +1,6 @@
 // The products add-on: module tag "ProdModule", commands under "&Products".
 #include "plugins/addon.h"
 
-#include <QMetaObject>
-
 #include <memory>
 
 namespace {
@@ -10,11 +8,8 @@ std::unique_ptr<TupfPlugin> plugin;
 
 // "Product register": the program's window of that name, shown modally and released.
 void showRegister(QObject* sender) {
-    const TupfClassFactory create = upfGetClass(QStringLiteral("TfmProdreg"));
-    if (!create)
-        throw EupfAppServicesError(QStringLiteral("The product register is not available."));
-    std::unique_ptr<QObject> window(create(sender));
-    QMetaObject::invokeMethod(window.get(), "execute");
+    upfShowWindow(QStringLiteral("TfmProdreg"),
+                  QStringLiteral("The product register is not available."), sender);
 }
 } // namespace
 

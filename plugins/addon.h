@@ -6,7 +6,10 @@
 
 #include "plugins/upfintf.h"
 
+#include <QMetaObject>
 #include <QtGlobal>
+
+#include <memory>
 
 #define MRV_ADDON_EXPORT extern "C" Q_DECL_EXPORT
 
@@ -31,6 +34,17 @@ inline IupfApplicationServices& upfServices() {
     if (!ApplicationServices)
         throw EupfAppServicesError(QStringLiteral("The program offers no application services."));
     return *ApplicationServices;
+}
+
+// Shows the program's window of a registered class modally (its slot "execute") and releases
+// it; raises EupfAppServicesError with `missing` when the program has no such class. This is
+// how an add-on opens a window without linking the program's libraries.
+inline void upfShowWindow(const QString& className, const QString& missing, QObject* sender) {
+    const TupfClassFactory create = upfGetClass(className);
+    if (!create)
+        throw EupfAppServicesError(missing);
+    std::unique_ptr<QObject> window(create(sender));
+    QMetaObject::invokeMethod(window.get(), "execute");
 }
 
 // A plug-in that only describes itself: module tag, version line and menu position.
