@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QStringList>
 #include <QVariant>
 
 #include <sqlite3.h>
@@ -35,6 +36,20 @@ struct Options {
     int documents = 1000000;
     int rowsPerDocument = 5;
 };
+
+// --cache DIR, --customers N, --documents N.
+inline Options parseOptions(const QStringList& args) {
+    Options o;
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--cache"))
+            o.cache = args[++i];
+        else if (args[i] == QLatin1String("--customers"))
+            o.customers = args[++i].toInt();
+        else if (args[i] == QLatin1String("--documents"))
+            o.documents = args[++i].toInt();
+    }
+    return o;
+}
 
 void print(const char* name, double value, const char* unit) {
     std::printf("%-44s %12.4f %s\n", name, value, unit);

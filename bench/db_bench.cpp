@@ -43,16 +43,7 @@ double peakRssMb() {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    Options o;
-    const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == QLatin1String("--cache"))
-            o.cache = args[++i];
-        else if (args[i] == QLatin1String("--customers"))
-            o.customers = args[++i].toInt();
-        else if (args[i] == QLatin1String("--documents"))
-            o.documents = args[++i].toInt();
-    }
+    const Options o = parseOptions(app.arguments());
     if (!cacheIsValid(o)) {
         QElapsedTimer t;
         t.start();

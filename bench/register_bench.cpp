@@ -115,11 +115,7 @@ void settle() {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Options o;
-    const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); ++i)
-        if (args[i] == QLatin1String("--cache"))
-            o.cache = args[++i];
+    const Options o = parseOptions(app.arguments());
     if (!cacheIsValid(o)) {
         QElapsedTimer t;
         t.start();

@@ -26,20 +26,6 @@
 
 namespace {
 
-// --cache DIR, --customers N, --documents N.
-inline Options parseOptions(const QStringList& args) {
-    Options o;
-    for (int i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == QLatin1String("--cache"))
-            o.cache = args[++i];
-        else if (args[i] == QLatin1String("--customers"))
-            o.customers = args[++i].toInt();
-        else if (args[i] == QLatin1String("--documents"))
-            o.documents = args[++i].toInt();
-    }
-    return o;
-}
-
 // A session that holds every table password, and tables and queries set up in it on the
 // generated company.
 class Company {

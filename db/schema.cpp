@@ -291,6 +291,8 @@ std::vector<TableInfo> buildTables() {
     return tables;
 }
 
+} // namespace
+
 QString quoted(const QString& name) {
     QString n = name;
     n.replace(QLatin1Char('"'), QLatin1String("\"\""));
@@ -307,14 +309,12 @@ bool exec(sqlite3* db, const QString& sql, QString* error) {
     char* msg = nullptr;
     if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &msg) != SQLITE_OK) {
         if (error)
-            *error = QString::fromUtf8(msg ? msg : "unknown error");
+            *error = QString::fromUtf8(msg ? msg : sqlite3_errmsg(db));
         sqlite3_free(msg);
         return false;
     }
     return true;
 }
-
-} // namespace
 
 QString createTableSql(const TableInfo& t) {
     QStringList cols;

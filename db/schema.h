@@ -85,6 +85,12 @@ QByteArray passwordHash(const QByteArray& salt, const QString& password);
 // exists already or cannot be written.
 bool createDatabase(const QString& dir, QString* error);
 
+// A name as an SQL identifier ("a""b") and a text as an SQL string literal ('it''s').
+QString quoted(const QString& name);
+QString quotedText(const QString& text);
+// Runs statements without results; false with SQLite's message in `error`.
+bool exec(sqlite3* db, const QString& sql, QString* error);
+
 // SQL of a program table as it is created: the table with its shadow columns, its indexes and
 // the triggers that note writes by other programs.
 QString createTableSql(const TableInfo& table);

@@ -12,23 +12,6 @@ namespace db {
 
 namespace {
 
-QString quoted(const QString& name) {
-    QString n = name;
-    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + n + QLatin1Char('"');
-}
-
-bool exec(sqlite3* db, const QString& sql, QString* error) {
-    char* msg = nullptr;
-    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &msg) != SQLITE_OK) {
-        if (error)
-            *error = QString::fromUtf8(msg ? msg : sqlite3_errmsg(db));
-        sqlite3_free(msg);
-        return false;
-    }
-    return true;
-}
-
 QString columnText(sqlite3_stmt* st, int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, column));
     return QString::fromUtf8(text, sqlite3_column_bytes(st, column));
